@@ -1,0 +1,43 @@
+// src/sys/CodePage.cpp
+#include "sys/CodePage.h"
+
+namespace
+{
+bool LeadBytes[256];
+}
+
+void LoadLeadBytes(UINT codePage)
+{
+    for (bool& lead : LeadBytes)
+        lead = false;
+
+    CPINFO info;
+    if (!GetCPInfo(codePage, &info))
+        return;
+    // Pairs of inclusive bounds, ended by a pair of zeros.
+    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
+    {
+        for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; ++b)
+            LeadBytes[b] = true;
+    }
+}
+
+bool IsLeadByte(unsigned char byte)
+{
+    return LeadBytes[byte];
+}
+
+size_t CharBoundaryAtOrBefore(const char* text, size_t maxLength)
+{
+    size_t boundary = 0;
+    size_t i = 0;
+    while (text[i] != '\0')
+    {
+        size_t width = IsLeadByte(static_cast<unsigned char>(text[i])) && text[i + 1] != '\0' ? 2 : 1;
+        if (i + width > maxLength)
+            break;
+        i += width;
+        boundary = i;
+    }
+    return boundary;
+}

@@ -1,0 +1,34 @@
+// tools/benchdrive/Main.cpp
+// benchdrive cdrom LETTER UNIX-FOLDER LABEL | fixed LETTER UNIX-FOLDER |
+//            remove LETTER | reset
+#include "BenchDrive.h"
+
+#include <cstdio>
+#include <cstring>
+#include <windows.h>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    std::string verb = argc > 1 ? argv[1] : "";
+    bool ok = false;
+    if (verb == "cdrom" && argc == 5)
+        ok = bench::DefineDrive(argv[2][0], bench::DriveKind::CdRom, argv[3], argv[4]);
+    else if (verb == "fixed" && argc == 4)
+        ok = bench::DefineDrive(argv[2][0], bench::DriveKind::Fixed, argv[3]);
+    else if (verb == "remove" && argc == 3)
+        ok = bench::RemoveDrive(argv[2][0]);
+    else if (verb == "reset" && argc == 2)
+    {
+        bench::RemoveBenchDrives();
+        ok = true;
+    }
+    else
+    {
+        std::fprintf(stderr, "usage: benchdrive cdrom L DIR LABEL | fixed L DIR | remove L | reset\n");
+        return 2;
+    }
+    if (!ok)
+        std::fprintf(stderr, "benchdrive: %s failed (error %lu)\n", verb.c_str(), GetLastError());
+    return ok ? 0 : 1;
+}
