@@ -113,6 +113,10 @@ bench_start() {
   bench_make_prefix
   (wineserver -p >/dev/null 2>&1 &)
   bench_wine cmd /c exit >/dev/null 2>&1
+  local holder=$BENCH_BUILD/i686/bin/benchdrive.exe
+  if [ -x "$holder" ]; then
+    (BENCH_WINE_TIMEOUT=86400 bench_wine "$holder" hold >/dev/null 2>&1 &)
+  fi
   bench_log "bench up: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
 }
 

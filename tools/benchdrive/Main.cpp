@@ -1,6 +1,9 @@
 // tools/benchdrive/Main.cpp
 // benchdrive cdrom LETTER UNIX-FOLDER LABEL | fixed LETTER UNIX-FOLDER |
-//            remove LETTER | reset
+//            remove LETTER | reset | hold
+// hold keeps a hidden window open until the session ends: Wine's desktop
+// process otherwise quits a second after the last window of a session, and
+// every test program would wait for it to start and to end again.
 #include "BenchDrive.h"
 
 #include <cstdio>
@@ -23,9 +26,17 @@ int main(int argc, char** argv)
         bench::RemoveBenchDrives();
         ok = true;
     }
+    else if (verb == "hold" && argc == 2)
+    {
+        CreateWindowA("STATIC", "bench", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+        return 0;
+    }
     else
     {
-        std::fprintf(stderr, "usage: benchdrive cdrom L DIR LABEL | fixed L DIR | remove L | reset\n");
+        std::fprintf(stderr, "usage: benchdrive cdrom L DIR LABEL | fixed L DIR | remove L | reset | hold\n");
         return 2;
     }
     if (!ok)

@@ -1,0 +1,198 @@
+// tests/support/BenchState.cpp
+#include "support/BenchState.h"
+
+#include "BenchDrive.h"
+#include "sys/InstallRecord.h"
+#include "sys/Win32.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace bench
+{
+namespace
+{
+const char MakerKey[] = "Software\\Morihane";
+const char StartMenuSubfolder[] = "morihane\\～ ほしかげ ～\\";
+const char ShortcutFile[] = "～ ほしかげ ～.lnk";
+
+std::string Slashless(std::string path)
+{
+    while (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    return path;
+}
+} // namespace
+
+void ForgetInstall()
+{
+    RegDeleteKeyA(HKEY_CURRENT_USER, InstallRecordKey);
+    DeleteFileA(LinkPath().c_str());
+    RemoveDirectoryA(Slashless(StartMenuFolder()).c_str());
+}
+
+bool RecordExists()
+{
+    return KeyExists(InstallRecordKey);
+}
+
+bool KeyExists(const char* subkey)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool ReadRecordValue(const char* name, std::string* value)
+{
+    char buffer[1024];
+    DWORD size = sizeof(buffer);
+    DWORD type = 0;
+    if (RegGetValueA(HKEY_CURRENT_USER, InstallRecordKey, name, RRF_RT_REG_SZ, &type, buffer, &size)
+        != ERROR_SUCCESS)
+        return false;
+    *value = buffer;
+    return true;
+}
+
+void WriteRecord(const char* install, const char* directory)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, InstallRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &key, nullptr));
+    if (install != nullptr)
+        RegSetValueExA(key, InstallValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(install),
+                       static_cast<DWORD>(strlen(install) + 1));
+    if (directory != nullptr)
+        RegSetValueExA(key, DirectoryValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(directory),
+                       static_cast<DWORD>(strlen(directory) + 1));
+    RegCloseKey(key);
+}
+
+std::string ProgramsFolder()
+{
+    char buffer[MAX_PATH];
+    DWORD size = sizeof(buffer);
+    if (RegGetValueA(HKEY_CURRENT_USER, ShellFoldersKey, ProgramsValueName, RRF_RT_REG_SZ, nullptr, buffer, &size)
+        != ERROR_SUCCESS)
+        return "";
+    return Slashless(buffer) + "\\";
+}
+
+std::string StartMenuFolder()
+{
+    return ProgramsFolder() + StartMenuSubfolder;
+}
+
+std::string LinkPath()
+{
+    return StartMenuFolder() + ShortcutFile;
+}
+
+bool FileExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(Slashless(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
+    ASSERT_TRUE(file.good()) << "cannot write " << path;
+}
+
+void RemoveTree(const std::string& path)
+{
+    std::string folder = Slashless(path);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+            {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+void MakeFolders(const std::string& path)
+{
+    std::string folder = Slashless(path);
+    for (size_t i = 3; i <= folder.size(); ++i)
+    {
+        if (i == folder.size() || folder[i] == '\\')
+            CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
+    }
+}
+
+std::string RootUnix()
+{
+    const char* root = getenv("BENCH_ROOT");
+    return root != nullptr ? root : "/tmp/hoshikage-bench";
+}
+
+std::string Root()
+{
+    return WindowsPath(RootUnix()) + "\\";
+}
+
+std::string DiscUnix(int disc)
+{
+    return RootUnix() + "/discs-small/disc" + std::to_string(disc);
+}
+
+std::string Disc(int disc)
+{
+    return WindowsPath(DiscUnix(disc)) + "\\";
+}
+
+std::string Scratch()
+{
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() : "none";
+    for (char& c : name)
+    {
+        if (c == '/')
+            c = '_';
+    }
+#ifdef _WIN64
+    std::string folder = Root() + "scratch64\\" + name + "\\";
+#else
+    std::string folder = Root() + "scratch32\\" + name + "\\";
+#endif
+    RemoveTree(folder);
+    MakeFolders(folder);
+    return folder;
+}
+} // namespace bench

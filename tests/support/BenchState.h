@@ -1,0 +1,45 @@
+// tests/support/BenchState.h
+// What the tests arrange and inspect on the bench: the install record, the
+// Start-menu entry, files and folders, the sample discs.
+#pragma once
+
+#include <string>
+
+namespace bench
+{
+// Removes the install record and the Start-menu entry, as if the game had
+// never been installed.
+void ForgetInstall();
+
+bool RecordExists();
+// False when the value is missing.
+bool ReadRecordValue(const char* name, std::string* value);
+// Creates the record key; a null value is left out.
+void WriteRecord(const char* install, const char* directory);
+bool KeyExists(const char* subkey);
+
+// The user's Programs folder as the registry names it, with a backslash.
+std::string ProgramsFolder();
+// Programs + "morihane\～ ほしかげ ～\".
+std::string StartMenuFolder();
+std::string LinkPath();
+
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Deletes a folder with everything in it; harmless when it is missing.
+void RemoveTree(const std::string& path);
+// Creates every folder along path.
+void MakeFolders(const std::string& path);
+
+// $BENCH_ROOT as a Unix path, and as a Windows path with a backslash.
+std::string RootUnix();
+std::string Root();
+// The sample disc folder (1 or 2) as a Unix path.
+std::string DiscUnix(int disc);
+// The same as a Windows path with a backslash.
+std::string Disc(int disc);
+// An empty folder of the running test's own: Root() + "scratch\<test>\".
+std::string Scratch();
+} // namespace bench

@@ -1,0 +1,39 @@
+// tests/support/InProcess.cpp
+#include "support/InProcess.h"
+
+#include "app/Globals.h"
+#include "app/PtrList.h"
+#include "ui/Dialog.h"
+
+void InProcessTest::SetUp()
+{
+    AppInstance = GetModuleHandleA(nullptr);
+    DialogList = new PtrList;
+    for (Dialog*& page : Pages)
+        page = nullptr;
+    TheMainFrame = nullptr;
+    InstallType = INSTALL_FULL;
+    AbortState = ABORT_IDLE;
+}
+
+void InProcessTest::TearDown()
+{
+    delete DialogList;
+    DialogList = nullptr;
+}
+
+void InProcessTest::Pump()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+        bool consumed = false;
+        for (void* item = DialogList->First(); item != nullptr && !consumed; item = DialogList->Next())
+            consumed = IsDialogMessageA(static_cast<Dialog*>(item)->Handle(), &message) != 0;
+        if (!consumed)
+        {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}

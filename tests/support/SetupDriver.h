@@ -1,0 +1,66 @@
+// tests/support/SetupDriver.h
+// Drives setup.exe from outside, as a player would: starts it, finds its
+// frame and pages, clicks, reads texts, answers message boxes and waits
+// for it to end. The program is killed if it is still running when the
+// driver goes.
+#pragma once
+
+#include "support/WindowProbe.h"
+
+#include <string>
+
+class SetupDriver
+{
+public:
+    SetupDriver();
+    ~SetupDriver();
+
+    // Starts the setup.exe that lies beside the test program, and waits for
+    // its frame. False (with a test failure) when no frame came.
+    bool Start();
+    // Starts it without waiting for anything.
+    bool Launch();
+
+    HWND Frame() const { return m_frame; }
+    DWORD ProcessId() const { return m_process.dwProcessId; }
+    HANDLE Process() const { return m_process.hProcess; }
+
+    // The page (a child dialog of the frame) that holds the control id.
+    HWND Page(int controlId);
+    HWND Control(int id);
+    bool IsVisible(int id);
+    bool IsEnabled(int id);
+    bool IsChecked(int id);
+    std::string Text(int id);
+    int BarPosition(int id);
+
+    // Clicks a button the way a mouse can: only when it is visible and
+    // enabled (a test failure otherwise).
+    void Click(int id);
+    // Types text into an edit control, replacing what it held.
+    void SetText(int id, const std::string& text);
+
+    // The next message box owned by the frame (window null and a test
+    // failure when none came).
+    probe::DialogView WaitForMessageBox(DWORD timeoutMs = 15000);
+    // Whether a message box is open right now.
+    bool HasMessageBox();
+    // Presses a button of the box and waits until it is gone.
+    void Answer(const probe::DialogView& box, int buttonId);
+
+    // Waits for the process to end; false when it did not in time.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+    // Asks the frame to close (its close box) and expects a clean exit 0.
+    void Close();
+
+    static std::string SetupPath();
+
+private:
+    void Kill();
+
+    PROCESS_INFORMATION m_process;
+    HWND m_frame;
+};
+
+// The frame's title, as Shift-JIS bytes.
+extern const char SetupFrameTitle[];

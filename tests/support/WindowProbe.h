@@ -1,0 +1,38 @@
+// tests/support/WindowProbe.h
+// Looking at windows as a user would, from another thread or another
+// process: every wait has a bound.
+#pragma once
+
+#include "sys/Win32.h"
+
+#include <functional>
+#include <string>
+
+namespace probe
+{
+// Polls until condition holds or timeoutMs passes; true when it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// The window's text as the program holds it, Shift-JIS bytes.
+std::string Text(HWND window);
+std::string ClassName(HWND window);
+
+// A message box or the folder picker: a visible top-level dialog.
+struct DialogView
+{
+    HWND window = nullptr;
+    std::string caption;
+    std::string text; // a message box's text; empty for other dialogs
+};
+
+// The visible top-level dialog owned by owner (or, with owner null, any of
+// process pid's), if one is open.
+HWND FindOpenDialog(HWND owner, DWORD pid = 0);
+// Waits for such a dialog; window stays null when none came.
+DialogView WaitForDialog(HWND owner, DWORD timeoutMs, DWORD pid = 0);
+// Presses the dialog's button with that id and waits for the dialog to go.
+bool Answer(HWND dialog, int buttonId, DWORD timeoutMs = 10000);
+
+// The progress bar's position, across processes.
+int BarPosition(HWND bar);
+} // namespace probe

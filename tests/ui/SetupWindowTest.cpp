@@ -1,0 +1,147 @@
+// tests/ui/SetupWindowTest.cpp
+// The setup window from outside: pages, buttons, frame and how it ends.
+#include "res/resource.h"
+#include "support/SetupDriver.h"
+#include "support/BenchState.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class SetupWindowTest : public testing::Test
+{
+protected:
+    void SetUp() override { bench::ForgetInstall(); }
+
+    SetupDriver setup;
+};
+
+TEST_F(SetupWindowTest, OnlyTheStartPageIsVisibleAtStart)
+{
+    ASSERT_TRUE(setup.Start());
+    HWND menu = setup.Page(IDC_LAUNCH);
+    HWND options = setup.Page(IDC_FOLDER);
+    HWND progress = setup.Page(IDC_ABORT);
+    ASSERT_NE(nullptr, menu);
+    ASSERT_NE(nullptr, options);
+    ASSERT_NE(nullptr, progress);
+    EXPECT_TRUE(IsWindowVisible(menu));
+    EXPECT_FALSE(IsWindowVisible(options));
+    EXPECT_FALSE(IsWindowVisible(progress));
+
+    // The pages are stacked at the frame's origin and fill its client area.
+    RECT client;
+    GetClientRect(setup.Frame(), &client);
+    for (HWND page : {menu, options, progress})
+    {
+        RECT rect;
+        GetWindowRect(page, &rect);
+        POINT origin = {rect.left, rect.top};
+        ScreenToClient(setup.Frame(), &origin);
+        EXPECT_EQ(0, origin.x);
+        EXPECT_EQ(0, origin.y);
+        EXPECT_EQ(client.right, rect.right - rect.left);
+        EXPECT_EQ(client.bottom, rect.bottom - rect.top);
+    }
+    setup.Close();
+}
+
+TEST_F(SetupWindowTest, StartPageShowsItsPictureAndThreeButtons)
+{
+    ASSERT_TRUE(setup.Start());
+    EXPECT_EQ("起動", setup.Text(IDC_LAUNCH));
+    EXPECT_EQ("インストール", setup.Text(IDC_INSTALL));
+    EXPECT_EQ("終了", setup.Text(IDC_EXIT));
+    for (int id : {IDC_LAUNCH, IDC_INSTALL, IDC_EXIT})
+        EXPECT_TRUE(setup.IsVisible(id)) << id;
+
+    // Controls without an id hold 0xFFFF, the 16-bit form of -1.
+    HWND picture = GetDlgItem(setup.Page(IDC_LAUNCH), 0xFFFF);
+    ASSERT_NE(nullptr, picture);
+    EXPECT_EQ(SS_BITMAP, GetWindowLongA(picture, GWL_STYLE) & SS_TYPEMASK);
+    DWORD_PTR bitmap = 0;
+    SendMessageTimeoutA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_ABORTIFHUNG, 5000, &bitmap);
+    EXPECT_NE(0u, bitmap) << "the picture holds no bitmap";
+    setup.Close();
+}
+
+TEST_F(SetupWindowTest, FrameIsCentredWithACloseBoxOnly)
+{
+    ASSERT_TRUE(setup.Start());
+    LONG style = GetWindowLongA(setup.Frame(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_EQ(SetupFrameTitle, probe::Text(setup.Frame()));
+
+    RECT frame;
+    GetWindowRect(setup.Frame(), &frame);
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR((work.left + work.right) / 2, (frame.left + frame.right) / 2, 2);
+    EXPECT_NEAR((work.top + work.bottom) / 2, (frame.top + frame.bottom) / 2, 2);
+    setup.Close();
+}
+
+TEST_F(SetupWindowTest, EscOnAPageEndsTheProgram)
+{
+    ASSERT_TRUE(setup.Start());
+    HWND button = setup.Control(IDC_EXIT);
+    PostMessageA(button, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(button, WM_KEYUP, VK_ESCAPE, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(setup.WaitForExit(15000, &code));
+    EXPECT_EQ(0u, code);
+}
+
+TEST_F(SetupWindowTest, CloseBoxEndsTheProgram)
+{
+    ASSERT_TRUE(setup.Start());
+    PostMessageA(setup.Frame(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(setup.WaitForExit(15000, &code));
+    EXPECT_EQ(0u, code);
+}
+
+TEST_F(SetupWindowTest, ExitButtonEndsTheProgram)
+{
+    ASSERT_TRUE(setup.Start());
+    setup.Click(IDC_EXIT);
+    DWORD code = 1;
+    ASSERT_TRUE(setup.WaitForExit(15000, &code));
+    EXPECT_EQ(0u, code);
+}
+
+TEST_F(SetupWindowTest, SecondStartEndsAtOnceWithoutAWindow)
+{
+    ASSERT_TRUE(setup.Start());
+    SetupDriver second;
+    ASSERT_TRUE(second.Launch());
+    DWORD code = 1;
+    ASSERT_TRUE(second.WaitForExit(15000, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(nullptr, probe::FindOpenDialog(nullptr, second.ProcessId()));
+
+    // The first copy is unaffected.
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(setup.Process(), 0));
+    EXPECT_TRUE(setup.IsVisible(IDC_INSTALL));
+    setup.Close();
+}
+
+TEST_F(SetupWindowTest, OtherCommandsToTheFrameChangeNothing)
+{
+    ASSERT_TRUE(setup.Start());
+    for (int id : {IDOK, IDC_INSTALL, IDC_LAUNCH, IDC_EXIT, IDC_START, IDC_ABORT})
+    {
+        DWORD_PTR result = 0;
+        ASSERT_TRUE(SendMessageTimeoutA(setup.Frame(), WM_COMMAND, id, 0, SMTO_ABORTIFHUNG, 5000, &result));
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(setup.Process(), 200)) << "ended on command " << id;
+        EXPECT_TRUE(IsWindowVisible(setup.Page(IDC_LAUNCH))) << id;
+        EXPECT_FALSE(IsWindowVisible(setup.Page(IDC_FOLDER))) << id;
+        EXPECT_FALSE(setup.HasMessageBox()) << id;
+    }
+    setup.Close();
+}
+} // namespace
