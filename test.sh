@@ -15,7 +15,6 @@ bench_test_mounts
 status=0
 for arch in i686 x86_64; do
   printf '\n===== %s =====\n' "$arch"
-  bench_wine "$BENCH_BUILD/$arch/bin/benchdrive.exe" reset || true
-  (cd "$BENCH_BUILD/$arch" && ctest --output-on-failure --timeout 600) || status=1
+  bench_ctest "$arch" || status=1
 done
 exit $status

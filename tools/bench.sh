@@ -148,6 +148,14 @@ bench_mount_tmpfs() {
   fi
 }
 
+# bench_ctest ARCH [CTEST ARGS]: runs the tests of one build on the bench.
+bench_ctest() {
+  local arch=$1
+  shift
+  bench_wine "$BENCH_BUILD/$arch/bin/benchdrive.exe" reset || true
+  (cd "$BENCH_BUILD/$arch" && ctest --output-on-failure --timeout 600 "$@")
+}
+
 bench_discs() {
   "$BENCH_PROJECT/tools/make-discs.sh" "$BENCH_ROOT/discs-$1" "$1" "$BENCH_BUILD/i686/bin/hoshi.exe"
 }

@@ -177,6 +177,42 @@ std::string Disc(int disc)
     return WindowsPath(DiscUnix(disc)) + "\\";
 }
 
+std::string RunUnix(const std::string& command, unsigned timeoutMs)
+{
+    static int serial = 0;
+    std::string base = RootUnix() + "/unix-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    std::string output = WindowsPath(base + ".out");
+    std::string done = WindowsPath(base + ".done");
+    // Wine hands back no exit code of a Unix program and may not wait for
+    // it, so the command marks its end in a file of its own.
+    std::string script = command + " >" + base + ".out 2>&1; echo $? >" + base + ".done";
+    std::string line = "/bin/sh -c \"" + script + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    {
+        ADD_FAILURE() << "cannot run " << command;
+        return "";
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    DWORD start = GetTickCount();
+    while (!FileExists(done))
+    {
+        if (GetTickCount() - start > timeoutMs)
+        {
+            ADD_FAILURE() << "timed out: " << command;
+            return "";
+        }
+        Sleep(10);
+    }
+    std::string text = ReadFileBytes(output);
+    DeleteFileA(output.c_str());
+    DeleteFileA(done.c_str());
+    return text;
+}
+
 std::string Scratch()
 {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();

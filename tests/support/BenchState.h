@@ -40,6 +40,12 @@ std::string Root();
 std::string DiscUnix(int disc);
 // The same as a Windows path with a backslash.
 std::string Disc(int disc);
+// Runs a shell command on the Linux side of the bench (Wine starts Unix
+// programs too) and returns what it printed, stdout and stderr together.
+// The command holds no double quote. Fails the test when it does not
+// finish within timeoutMs.
+std::string RunUnix(const std::string& command, unsigned timeoutMs = 30000);
+
 // An empty folder of the running test's own: Root() + "scratch\<test>\".
 std::string Scratch();
 } // namespace bench
