@@ -65,6 +65,8 @@ std::string SetupDriver::SetupPath()
 
 bool SetupDriver::Launch()
 {
+    Kill();
+    m_frame = nullptr;
     std::string command = "\"" + SetupPath() + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);

@@ -1,0 +1,137 @@
+// tests/ui/FlowTest.cpp
+#include "ui/FlowTest.h"
+
+#include "BenchDrive.h"
+#include "res/resource.h"
+#include "support/BenchState.h"
+
+const char ConfirmCaption[] = "確認";
+const char CompletedText[] = "インストールが完了しました。Game Discをセットして起動してください";
+const char DiscCaption[] = "ディスク交換";
+const char Disc1Prompt[] = "ほしかげのInstall Disc1をセットしてください";
+const char Disc2Prompt[] = "ほしかげのInstall Disc2をセットしてください";
+const char AbortQuestion[] = "インストールを中断しますか？";
+const char LowSpaceQuestion[] = "インストール先のディスク容量が足りません。強行しますか？";
+
+void FlowTest::SetUp()
+{
+    bench::ForgetInstall();
+    bench::RemoveBenchDrives();
+    scratch = bench::Scratch();
+}
+
+void FlowTest::TearDown()
+{
+    if (WaitForSingleObject(setup.Process(), 0) == WAIT_TIMEOUT && setup.Frame() != nullptr)
+        ADD_FAILURE() << "setup.exe was still running at the end of the test";
+    bench::RemoveBenchDrives();
+    bench::ForgetInstall();
+}
+
+void FlowTest::InsertDisc(char letter, int disc)
+{
+    ASSERT_TRUE(bench::DefineDrive(letter, bench::DriveKind::CdRom, bench::DiscUnix(disc),
+                                   "hoshikage" + std::to_string(disc)));
+}
+
+void FlowTest::EjectDisc(char letter)
+{
+    ASSERT_TRUE(bench::RemoveDrive(letter));
+}
+
+void FlowTest::OpenOptions()
+{
+    setup.Click(IDC_INSTALL);
+    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
+    EXPECT_FALSE(IsWindowVisible(setup.Page(IDC_LAUNCH)));
+}
+
+void FlowTest::ChooseDestination(const std::string& base, bool full)
+{
+    setup.SetText(IDC_FOLDER, base);
+    setup.Click(full ? IDC_FULL : IDC_MINIMAL);
+    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsChecked(full ? IDC_FULL : IDC_MINIMAL); }, 5000));
+}
+
+void FlowTest::PressStart(const std::string& question, int answer)
+{
+    setup.Click(IDC_START);
+    probe::DialogView box = setup.WaitForMessageBox();
+    ASSERT_NE(nullptr, box.window);
+    EXPECT_EQ(ConfirmCaption, box.caption);
+    EXPECT_EQ(question, box.text);
+    setup.Answer(box, answer);
+}
+
+void FlowTest::FinishRun()
+{
+    probe::DialogView done = setup.WaitForMessageBox(60000);
+    ASSERT_NE(nullptr, done.window);
+    EXPECT_EQ("終了", done.caption);
+    EXPECT_EQ(CompletedText, done.text);
+    setup.Answer(done, IDOK);
+    ASSERT_TRUE(probe::WaitUntil([&] { return IsWindowVisible(setup.Page(IDC_LAUNCH)); }, 10000));
+}
+
+void FlowTest::InstallFrom(const std::string& base, bool full)
+{
+    InsertDisc('d', 1);
+    if (full)
+        InsertDisc('e', 2);
+    ASSERT_TRUE(setup.Start());
+    OpenOptions();
+    ChooseDestination(base, full);
+    PressStart((full ? FullQuestion : MinimalQuestion)(base), IDYES);
+    FinishRun();
+}
+
+std::vector<std::string> FlowTest::ListedFiles(bool full)
+{
+    std::vector<std::string> files = {"base.pak", "story.dat", "imgdec.dll", "loader.dll", "hoshi.exe"};
+    if (full)
+    {
+        for (const char* disc : {"1", "2"})
+        {
+            for (int i = 0; i < 6; ++i)
+                files.push_back(std::string("v") + disc + "_" + std::to_string(i) + ".pak");
+        }
+    }
+    return files;
+}
+
+std::string FlowTest::DiscFile(const std::string& name)
+{
+    return bench::Disc(name.compare(0, 3, "v2_") == 0 ? 2 : 1) + name;
+}
+
+void FlowTest::ExpectInstalled(const std::string& folder, bool full)
+{
+    for (const std::string& name : ListedFiles(full))
+    {
+        ASSERT_TRUE(bench::FileExists(folder + name)) << name;
+        EXPECT_TRUE(bench::ReadFileBytes(folder + name) == bench::ReadFileBytes(DiscFile(name)))
+            << name << " differs from the disc";
+    }
+}
+
+void FlowTest::ExpectNoListedFile(const std::string& folder)
+{
+    for (const std::string& name : ListedFiles(true))
+        EXPECT_FALSE(bench::FileExists(folder + name)) << name;
+}
+
+std::string FlowTest::FullQuestion(const std::string& base)
+{
+    std::string folder = base;
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    return folder + "hoshikageにフルインストールします。よろしいですか？";
+}
+
+std::string FlowTest::MinimalQuestion(const std::string& base)
+{
+    std::string folder = base;
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    return folder + "hoshikageに最小インストールします。よろしいですか？";
+}

@@ -1,0 +1,57 @@
+// tests/ui/FlowTest.h
+// Whole flows through the setup window, as a player goes through them:
+// discs in CD-ROM drives of the bench, a destination of the test's own,
+// and what the install leaves behind afterwards.
+#pragma once
+
+#include "support/SetupDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class FlowTest : public testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Puts sample disc 1 or 2 into the CD-ROM drive letter.
+    void InsertDisc(char letter, int disc);
+    void EjectDisc(char letter);
+
+    // From the start page to the options page.
+    void OpenOptions();
+    // Types the base folder and picks full (true) or minimal.
+    void ChooseDestination(const std::string& base, bool full);
+    // Presses Start and expects the question; answers it with answer.
+    void PressStart(const std::string& question, int answer);
+    // Full install of both discs into base, through to the start page.
+    void InstallFrom(const std::string& base, bool full);
+    // Waits for the completion message and closes it; the start page
+    // then shows.
+    void FinishRun();
+
+    // What a run must copy, by install type, in list order.
+    static std::vector<std::string> ListedFiles(bool full);
+    // Where a listed file comes from on the sample discs.
+    static std::string DiscFile(const std::string& name);
+
+    void ExpectInstalled(const std::string& folder, bool full);
+    void ExpectNoListedFile(const std::string& folder);
+
+    static std::string FullQuestion(const std::string& base);
+    static std::string MinimalQuestion(const std::string& base);
+
+    SetupDriver setup;
+    std::string scratch;
+};
+
+extern const char ConfirmCaption[];
+extern const char CompletedText[];
+extern const char DiscCaption[];
+extern const char Disc1Prompt[];
+extern const char Disc2Prompt[];
+extern const char AbortQuestion[];
+extern const char LowSpaceQuestion[];
