@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 source tools/bench.sh
 
 bench_packages
-bench_build i686
+bench_build i686 setup hoshi benchdrive
 bench_discs "${DISC_SIZE:-small}"
 discs=$BENCH_ROOT/discs-${DISC_SIZE:-small}
 bin=$BENCH_BUILD/i686/bin

@@ -45,11 +45,13 @@ bench_packages() {
   fi
 }
 
+# bench_build ARCH [TARGET...]: everything, or only the targets named.
 bench_build() {
   local arch=$1 dir=$BENCH_BUILD/$1
+  shift
   cmake -S "$BENCH_PROJECT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$BENCH_PROJECT/cmake/mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$dir" -j "$(nproc)"
+  cmake --build "$dir" -j "$(nproc)" ${1:+--target "$@"}
 }
 
 BENCH_XVFB_PID=
@@ -111,13 +113,19 @@ bench_start() {
     bench_start_xvfb || return 1
   fi
   bench_make_prefix
+  bench_restart_wine
+  bench_log "bench up: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
+}
+
+# A warm, persistent server for the prefix, and a held desktop.
+bench_restart_wine() {
+  wineserver -k >/dev/null 2>&1 || true
   (wineserver -p >/dev/null 2>&1 &)
   bench_wine cmd /c exit >/dev/null 2>&1
   local holder=$BENCH_BUILD/i686/bin/benchdrive.exe
   if [ -x "$holder" ]; then
     (BENCH_WINE_TIMEOUT=86400 bench_wine "$holder" hold >/dev/null 2>&1 &)
   fi
-  bench_log "bench up: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
 }
 
 bench_stop() {

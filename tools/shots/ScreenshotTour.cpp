@@ -1,0 +1,119 @@
+// tools/shots/ScreenshotTour.cpp
+// Walks the real setup window through its pages and main message boxes on
+// the bench and photographs each: the pictures of the README. Run through
+// tools/screenshots.sh, which gives Wine a virtual desktop so the window
+// has its title bar.
+#include "BenchDrive.h"
+#include "res/resource.h"
+#include "support/BenchState.h"
+#include "support/SetupDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace
+{
+std::string Shots()
+{
+    const char* folder = getenv("SHOTS_DIR");
+    return folder != nullptr ? folder : "/tmp";
+}
+
+// Photographs the frame and, if one is open, its message box, moved below
+// the frame so the page stays in sight, with a margin.
+void Shoot(SetupDriver& setup, const std::string& name, HWND box = nullptr)
+{
+    SendMessageA(setup.Frame(), WM_NCACTIVATE, box == nullptr, 0);
+    if (box != nullptr)
+    {
+        RECT frame;
+        RECT boxRect;
+        GetWindowRect(setup.Frame(), &frame);
+        GetWindowRect(box, &boxRect);
+        int x = frame.left + ((frame.right - frame.left) - (boxRect.right - boxRect.left)) / 2;
+        SetWindowPos(box, nullptr, x, frame.bottom + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageA(box, WM_NCACTIVATE, TRUE, 0);
+    }
+    Sleep(400);
+    RECT area;
+    GetWindowRect(setup.Frame(), &area);
+    if (box != nullptr)
+    {
+        RECT boxRect;
+        GetWindowRect(box, &boxRect);
+        UnionRect(&area, &area, &boxRect);
+    }
+    const int margin = 12;
+    int left = std::max(0L, area.left - margin);
+    int top = std::max(0L, area.top - margin);
+    std::string geometry = std::to_string(area.right - left + margin) + "x" + std::to_string(area.bottom - top + margin)
+        + "+" + std::to_string(left) + "+" + std::to_string(top);
+    std::string output = bench::RunUnix("import -window $(xdotool search --name 'Default - Wine desktop' | head -1) -crop "
+                                        + geometry + " +repage " + Shots() + "/" + name + ".png && echo shot");
+    EXPECT_NE(std::string::npos, output.find("shot")) << output;
+}
+
+TEST(ScreenshotTour, PagesAndMessages)
+{
+    bench::ForgetInstall();
+    bench::RemoveBenchDrives();
+    ASSERT_TRUE(bench::DefineDrive('d', bench::DriveKind::CdRom, bench::DiscUnix(1), "hoshikage1"));
+    std::string base = "C:\\Games\\";
+    bench::RemoveTree(base + "hoshikage\\");
+
+    SetupDriver setup;
+    ASSERT_TRUE(setup.Start());
+    Shoot(setup, "start-page");
+
+    setup.Click(IDC_INSTALL);
+    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
+    Shoot(setup, "options-page");
+
+    setup.SetText(IDC_FOLDER, base);
+    setup.Click(IDC_START);
+    probe::DialogView box = setup.WaitForMessageBox();
+    ASSERT_NE(nullptr, box.window);
+    Shoot(setup, "confirm-install", box.window);
+    setup.Answer(box, IDYES);
+
+    box = setup.WaitForMessageBox(60000);
+    ASSERT_NE(nullptr, box.window);
+    Shoot(setup, "disc-prompt", box.window);
+    ASSERT_TRUE(bench::DefineDrive('e', bench::DriveKind::CdRom, bench::DiscUnix(2), "hoshikage2"));
+    setup.Answer(box, IDOK);
+
+    box = setup.WaitForMessageBox(60000);
+    ASSERT_NE(nullptr, box.window);
+    Shoot(setup, "install-complete", box.window);
+    setup.Answer(box, IDOK);
+    ASSERT_TRUE(probe::WaitUntil([&] { return IsWindowVisible(setup.Page(IDC_LAUNCH)); }, 10000));
+    Shoot(setup, "start-page-installed");
+
+    setup.Click(IDC_INSTALL);
+    box = setup.WaitForMessageBox();
+    ASSERT_NE(nullptr, box.window);
+    Shoot(setup, "confirm-remove", box.window);
+    setup.Answer(box, IDYES);
+    ASSERT_TRUE(probe::WaitUntil([&] { return setup.Text(IDC_INSTALL) == "インストール"; }, 10000));
+
+    // The progress page while a copy runs, held by the Abort question.
+    setup.Click(IDC_INSTALL);
+    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
+    setup.Click(IDC_START);
+    box = setup.WaitForMessageBox();
+    setup.Answer(box, IDYES);
+    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_ABORT); }, 10000));
+    // Into the first voice archive, a hundred chunks long.
+    probe::WaitUntil([&] { return setup.Text(IDC_COUNT_LINE).find("中6") != std::string::npos; }, 20000);
+    setup.Click(IDC_ABORT);
+    box = setup.WaitForMessageBox();
+    ASSERT_NE(nullptr, box.window);
+    Shoot(setup, "confirm-abort", box.window);
+    setup.Answer(box, IDYES);
+    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
+    setup.Close();
+    bench::RemoveBenchDrives();
+    bench::ForgetInstall();
+}
+} // namespace
