@@ -29,15 +29,18 @@ bool IsLeadByte(unsigned char byte)
 
 size_t CharBoundaryAtOrBefore(const char* text, size_t maxLength)
 {
-    size_t boundary = 0;
     size_t i = 0;
     while (text[i] != '\0')
     {
-        size_t width = IsLeadByte(static_cast<unsigned char>(text[i])) && text[i + 1] != '\0' ? 2 : 1;
+        bool lead = IsLeadByte(static_cast<unsigned char>(text[i]));
+        // A lead byte with nothing after it is what is left of a character
+        // that a bounded write cut in two.
+        if (lead && text[i + 1] == '\0')
+            break;
+        size_t width = lead ? 2 : 1;
         if (i + width > maxLength)
             break;
         i += width;
-        boundary = i;
     }
-    return boundary;
+    return i;
 }

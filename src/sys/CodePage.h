@@ -13,5 +13,6 @@ void LoadLeadBytes(UINT codePage);
 bool IsLeadByte(unsigned char byte);
 
 // The length of the longest prefix of text, at most maxLength bytes, that
-// does not end inside a two-byte character.
+// does not end inside a two-byte character. A lead byte just before the
+// terminator is half a character and is left out.
 size_t CharBoundaryAtOrBefore(const char* text, size_t maxLength);
