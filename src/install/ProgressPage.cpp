@@ -177,9 +177,13 @@ int ProgressPage::CopyWithProgress(const char* destPath, const char* srcPath)
 
 int ProgressPage::CopyChunks(FileStream& destination, FileStream& source)
 {
+    // Found once per file: finding a control by its id walks the page's
+    // children (under Wine a server round trip), which costs far more than
+    // the bar message itself.
+    HWND fileBar = GetItem(IDC_FILE_BAR);
     for (;;)
     {
-        SetBar(IDC_FILE_BAR, FilePercent(source.Size(), source.Tell()));
+        SendMessageA(fileBar, PBM_SETPOS, FilePercent(source.Size(), source.Tell()), 0);
         UpdateFrame();
 
         if (destination.CopyFrom(source, CHUNK_SIZE) < CHUNK_SIZE)
