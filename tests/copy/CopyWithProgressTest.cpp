@@ -1,0 +1,362 @@
+// tests/copy/CopyWithProgressTest.cpp
+// The copier on the real progress page of the setup window: every bar
+// position and line text it sets, in order, the messages it lets through,
+// aborts and failures.
+#include "ControlLog.h"
+#include "ProgressFixture.h"
+#include "TestFiles.h"
+
+#include "BenchDrive.h"
+#include "app/Globals.h"
+#include "install/ProgressPage.h"
+#include "res/resource.h"
+#include "support/BenchState.h"
+#include "support/WindowProbe.h"
+#include "ui/MainFrame.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+using copytest::Bar;
+using copytest::ControlEvent;
+using copytest::ControlLog;
+using copytest::Text;
+
+std::string CopyingLine(const std::string& source)
+{
+    return source + "をコピー中...";
+}
+
+// 0 to 99, each repeat times, then 100 before the chunk that ends the file
+// and 100 after it.
+std::vector<unsigned> EachPercentTimes(unsigned repeat)
+{
+    std::vector<unsigned> values;
+    for (unsigned percent = 0; percent < 100; ++percent)
+        values.insert(values.end(), repeat, percent);
+    values.push_back(100);
+    values.push_back(100);
+    return values;
+}
+
+class CopyWithProgressTest : public copytest::ProgressFixture
+{
+protected:
+    int Copy(const std::string& dest, const std::string& source)
+    {
+        return page->CopyWithProgress(dest.c_str(), source.c_str());
+    }
+};
+
+TEST_F(CopyWithProgressTest, EveryValueOfA250000ByteFileInOrder)
+{
+    page->BeginRun(5);
+    ControlLog::Clear();
+    std::string source = MakeSource("base.pak", 250000);
+    std::string dest = folder + "copy.pak";
+
+    ASSERT_EQ(1, Copy(dest, source));
+    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source)), Bar(IDC_FILE_BAR, 0),
+                                         Bar(IDC_FILE_BAR, 40), Bar(IDC_FILE_BAR, 80), Bar(IDC_FILE_BAR, 100),
+                                         Text(IDC_COUNT_LINE, "5ファイル中1ファイルコピー完了"),
+                                         Bar(IDC_TOTAL_BAR, 20)}),
+              ControlLog::Events());
+    EXPECT_EQ(1, page->Copied());
+    EXPECT_EQ(250000, copytest::FileLength(dest));
+    EXPECT_EQ(250000u, copytest::MatchingPrefix(dest));
+}
+
+struct BarCase
+{
+    const char* name;
+    unsigned size;
+    std::vector<unsigned> fileBar;
+};
+
+void PrintTo(const BarCase& c, std::ostream* out)
+{
+    *out << c.size << " bytes";
+}
+
+class CopyWithProgressBarTest : public CopyWithProgressTest, public testing::WithParamInterface<BarCase>
+{
+};
+
+TEST_P(CopyWithProgressBarTest, FileBarSequence)
+{
+    const BarCase& c = GetParam();
+    page->BeginRun(17);
+    ControlLog::Clear();
+    std::string source = MakeSource("source.bin", c.size);
+    std::string dest = folder + "dest.bin";
+
+    ASSERT_EQ(1, Copy(dest, source));
+    EXPECT_EQ(c.fileBar, ControlLog::Positions(IDC_FILE_BAR));
+    EXPECT_EQ(std::vector<unsigned>({5}), ControlLog::Positions(IDC_TOTAL_BAR));
+    EXPECT_EQ(std::vector<std::string>({"17ファイル中1ファイルコピー完了"}), ControlLog::Texts(IDC_COUNT_LINE));
+    EXPECT_EQ(1, page->Copied());
+    EXPECT_EQ(c.size, copytest::FileLength(dest));
+    EXPECT_EQ(c.size, copytest::MatchingPrefix(dest));
+    DeleteFileA(source.c_str());
+    DeleteFileA(dest.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, CopyWithProgressBarTest,
+    testing::Values(BarCase{"Empty", 0, {100, 100}}, BarCase{"ShorterThanAChunk", 50000, {0, 100}},
+                    BarCase{"Bytes250000", 250000, {0, 40, 80, 100}},
+                    BarCase{"ExactMultipleOfTheChunk", 200000, {0, 50, 100, 100}},
+                    // At the threshold the first formula: 0 to 100, one per chunk.
+                    BarCase{"Bytes10000000", 10000000, EachPercentTimes(1)},
+                    // One byte above it the second, which still counts one per chunk
+                    // (the first would have lagged a step behind: 0, 0, 1, ...).
+                    BarCase{"Bytes10000001", 10000001, EachPercentTimes(1)},
+                    BarCase{"Bytes50000000", 50000000, EachPercentTimes(5)}),
+    [](const testing::TestParamInfo<BarCase>& info) { return std::string(info.param.name); });
+
+struct RunCase
+{
+    int total;
+    std::vector<unsigned> totalBar;
+};
+
+void PrintTo(const RunCase& c, std::ostream* out)
+{
+    *out << c.total << " files";
+}
+
+class CopyWithProgressRunTest : public CopyWithProgressTest, public testing::WithParamInterface<RunCase>
+{
+};
+
+TEST_P(CopyWithProgressRunTest, OverallBarAndLinesOverARun)
+{
+    const RunCase& c = GetParam();
+    page->BeginRun(c.total);
+    EXPECT_EQ(std::vector<ControlEvent>({Bar(IDC_FILE_BAR, 0), Bar(IDC_TOTAL_BAR, 0), Text(IDC_FILE_LINE, ""),
+                                         Text(IDC_COUNT_LINE, std::to_string(c.total) + "ファイル中0ファイルコピー完了")}),
+              ControlLog::Events());
+    ControlLog::Clear();
+
+    std::vector<std::string> fileLines;
+    std::vector<std::string> countLines;
+    for (int i = 1; i <= c.total; ++i)
+    {
+        // Lengths around the chunk size, so that some files pump and some do not.
+        std::string source = MakeSource(("v" + std::to_string(i) + ".pak").c_str(), 40000u * i);
+        ASSERT_EQ(1, Copy(folder + "copy" + std::to_string(i) + ".pak", source));
+        fileLines.push_back(CopyingLine(source));
+        countLines.push_back(std::to_string(c.total) + "ファイル中" + std::to_string(i) + "ファイルコピー完了");
+    }
+    EXPECT_EQ(c.totalBar, ControlLog::Positions(IDC_TOTAL_BAR));
+    EXPECT_EQ(fileLines, ControlLog::Texts(IDC_FILE_LINE));
+    EXPECT_EQ(countLines, ControlLog::Texts(IDC_COUNT_LINE));
+    EXPECT_EQ(c.total, page->Copied());
+
+    // What stays on the page after the last file.
+    EXPECT_EQ(100, SendMessageA(page->GetItem(IDC_FILE_BAR), PBM_GETPOS, 0, 0));
+    EXPECT_EQ(100, SendMessageA(page->GetItem(IDC_TOTAL_BAR), PBM_GETPOS, 0, 0));
+    char line[MAX_PATH];
+    page->GetItemText(IDC_COUNT_LINE, line, sizeof(line));
+    EXPECT_EQ(countLines.back(), line);
+}
+
+INSTANTIATE_TEST_SUITE_P(InstallTypes, CopyWithProgressRunTest,
+                         testing::Values(RunCase{17, {5, 11, 17, 23, 29, 35, 41, 47, 52, 58, 64, 70, 76, 82, 88, 94, 100}},
+                                         RunCase{5, {20, 40, 60, 80, 100}}),
+                         [](const testing::TestParamInfo<RunCase>& info) {
+                             return "Files" + std::to_string(info.param.total);
+                         });
+
+TEST_F(CopyWithProgressTest, AMissingSourceLeavesAnEmptyDestination)
+{
+    page->BeginRun(5);
+    ASSERT_EQ(1, Copy(folder + "first.pak", MakeSource("first.pak.src", 1000)));
+    std::string dest = folder + "old.pak";
+    bench::WriteFileBytes(dest, "left from before");
+    ControlLog::Clear();
+
+    std::string missing = folder + "missing.pak";
+    EXPECT_EQ(0, Copy(dest, missing));
+    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(missing))}), ControlLog::Events());
+    EXPECT_EQ(1, page->Copied());
+    EXPECT_EQ(0, copytest::FileLength(dest)) << "the destination is opened, and emptied, first";
+}
+
+TEST_F(CopyWithProgressTest, AMissingDestinationFolderFailsBeforeTheSource)
+{
+    page->BeginRun(5);
+    std::string source = MakeSource("base.pak", 1000);
+    ControlLog::Clear();
+    EXPECT_EQ(0, Copy(folder + "no-such-folder\\base.pak", source));
+    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source))}), ControlLog::Events());
+    EXPECT_EQ(0, page->Copied());
+    EXPECT_EQ(1000u, copytest::MatchingPrefix(source));
+}
+
+TEST_F(CopyWithProgressTest, NoMessageIsLetThroughDuringAFileShorterThanAChunk)
+{
+    copytest::Receiver receiver;
+    page->BeginRun(5);
+    receiver.Post(WM_APP);
+    ASSERT_EQ(1, Copy(folder + "short.dll", MakeSource("short.src", 99999)));
+    ASSERT_EQ(1, Copy(folder + "empty.dll", MakeSource("empty.src", 0)));
+    EXPECT_EQ(0, receiver.Dispatched());
+    EXPECT_TRUE(receiver.TakeQueued(WM_APP)) << "the message should still wait in the queue";
+}
+
+TEST_F(CopyWithProgressTest, OneMessageIsLetThroughPerFullChunk)
+{
+    copytest::Receiver receiver;
+    page->BeginRun(5);
+    for (int i = 0; i < 5; ++i)
+        receiver.Post(WM_APP + i);
+    ASSERT_EQ(1, Copy(folder + "base.pak", MakeSource("base.src", 250000)));
+    EXPECT_EQ(2, receiver.Dispatched());
+    EXPECT_FALSE(receiver.TakeQueued(WM_APP + 1)) << "taken in the order they came";
+    for (int i = 2; i < 5; ++i)
+        EXPECT_TRUE(receiver.TakeQueued(WM_APP + i)) << i;
+}
+
+TEST_F(CopyWithProgressTest, AnAbortFromTheDispatchedMessageStopsInThatPass)
+{
+    copytest::Receiver receiver;
+    receiver.onMessage = [](UINT) { AbortState = ABORT_REQUESTED; };
+    page->BeginRun(5);
+    ControlLog::Clear();
+    std::string source = MakeSource("v1_0.pak", 1000000);
+    std::string dest = folder + "v1_0.pak.copy";
+    receiver.Post(WM_APP);
+
+    EXPECT_EQ(0, Copy(dest, source));
+    EXPECT_EQ(1, receiver.Dispatched());
+    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source)), Bar(IDC_FILE_BAR, 0)}),
+              ControlLog::Events());
+    EXPECT_EQ(0, page->Copied());
+    EXPECT_FALSE(IsPageVisible(PROGRESS_PAGE));
+    EXPECT_TRUE(IsPageVisible(OPTIONS_PAGE));
+    EXPECT_FALSE(IsPageVisible(MENU_PAGE));
+    EXPECT_EQ(100000, copytest::FileLength(dest)) << "one chunk, then the abort";
+}
+
+// The Abort button clicked while a file copies, its question answered from
+// another thread as a player would.
+class CopyWithProgressAbortButtonTest : public CopyWithProgressTest, public testing::WithParamInterface<int>
+{
+};
+
+TEST_P(CopyWithProgressAbortButtonTest, TheAnswerDecides)
+{
+    int answer = GetParam();
+    page->BeginRun(5);
+    std::string source = MakeSource("v1_0.pak", 1000000);
+    std::string dest = folder + "v1_0.pak.copy";
+    ControlLog::Clear();
+
+    probe::DialogView box;
+    HWND frame = TheMainFrame->Handle();
+    std::thread player([&] {
+        box = probe::WaitForDialog(frame, 15000);
+        if (box.window != nullptr)
+            probe::Answer(box.window, answer);
+    });
+    PostMessageA(page->GetItem(IDC_ABORT), BM_CLICK, 0, 0);
+    int result = Copy(dest, source);
+    player.join();
+
+    ASSERT_NE(nullptr, box.window) << "no question came";
+    EXPECT_EQ("中断", box.caption);
+    EXPECT_EQ("インストールを中断しますか？", box.text);
+    std::vector<unsigned> fileBar = ControlLog::Positions(IDC_FILE_BAR);
+    if (answer == IDYES)
+    {
+        EXPECT_EQ(0, result);
+        EXPECT_EQ(ABORT_REQUESTED, AbortState);
+        EXPECT_EQ(std::vector<unsigned>({0}), fileBar);
+        EXPECT_EQ(0, page->Copied());
+        EXPECT_FALSE(IsPageVisible(PROGRESS_PAGE));
+        EXPECT_TRUE(IsPageVisible(OPTIONS_PAGE));
+    }
+    else
+    {
+        EXPECT_EQ(1, result);
+        EXPECT_EQ(ABORT_RUNNING, AbortState);
+        EXPECT_EQ(std::vector<unsigned>({0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 100}), fileBar);
+        EXPECT_EQ(1, page->Copied());
+        EXPECT_TRUE(IsPageVisible(PROGRESS_PAGE));
+        EXPECT_FALSE(IsPageVisible(OPTIONS_PAGE));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, CopyWithProgressAbortButtonTest, testing::Values(IDYES, IDNO),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == IDYES ? "Yes" : "No");
+                         });
+
+TEST_F(CopyWithProgressTest, AFullDiskInTheMiddleOfAFileFails)
+{
+    std::string mount = bench::RootUnix() + "/mnt/small";
+    if (!copytest::IsMountPoint(mount))
+        GTEST_SKIP() << "no small file system at " << mount << " (mounting needs root)";
+    std::string dest = bench::WindowsPath(mount) + "\\v1_3.pak";
+    DeleteFileA(dest.c_str());
+    ULARGE_INTEGER freeBytes = {};
+    ASSERT_TRUE(GetDiskFreeSpaceExA((bench::WindowsPath(mount) + "\\").c_str(), &freeBytes, nullptr, nullptr));
+    ASSERT_GE(freeBytes.QuadPart, 250000u) << "something else fills " << mount;
+    ASSERT_LT(freeBytes.QuadPart, 300000u);
+
+    page->BeginRun(5);
+    std::string source = MakeSource("v1_3.pak", 1000000);
+    ControlLog::Clear();
+    EXPECT_EQ(0, Copy(dest, source));
+    // Two full chunks, then a short write in the third.
+    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source)), Bar(IDC_FILE_BAR, 0),
+                                         Bar(IDC_FILE_BAR, 10), Bar(IDC_FILE_BAR, 20)}),
+              ControlLog::Events());
+    EXPECT_EQ(0, page->Copied());
+    long long length = copytest::FileLength(dest);
+    EXPECT_GT(length, 200000);
+    EXPECT_LT(length, 300000);
+    DeleteFileA(dest.c_str());
+}
+
+TEST_F(CopyWithProgressTest, ADestinationThatRefusesTheFirstWriteFails)
+{
+    std::string full = bench::RootUnix() + "/full-copy-" + std::to_string(GetCurrentProcessId());
+    bench::RunUnix("rm -f " + full + " && ln -s /dev/full " + full);
+    page->BeginRun(5);
+    std::string source = MakeSource("base.pak", 250000);
+    ControlLog::Clear();
+    EXPECT_EQ(0, Copy(bench::WindowsPath(full), source));
+    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source)), Bar(IDC_FILE_BAR, 0)}),
+              ControlLog::Events());
+    EXPECT_EQ(0, page->Copied());
+    // DeleteFileA cannot remove such a link.
+    bench::RunUnix("rm -f " + full);
+}
+
+TEST_F(CopyWithProgressTest, ASourceThatEndsEarlyFails)
+{
+    copytest::Receiver receiver;
+    page->BeginRun(5);
+    std::string source = MakeSource("v2_1.pak", 300000);
+    // Cut while the copy runs, as a disc taken out or a file changed would.
+    receiver.onMessage = [&](UINT) { bench::RunUnix("truncate -s 150000 " + copytest::UnixPathOf(source)); };
+    receiver.Post(WM_APP);
+    ControlLog::Clear();
+    std::string dest = folder + "v2_1.pak.copy";
+
+    EXPECT_EQ(0, Copy(dest, source));
+    EXPECT_EQ(1, receiver.Dispatched());
+    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source)), Bar(IDC_FILE_BAR, 0),
+                                         Bar(IDC_FILE_BAR, 33)}),
+              ControlLog::Events());
+    EXPECT_EQ(0, page->Copied());
+    EXPECT_EQ(150000, copytest::FileLength(dest));
+}
+} // namespace
