@@ -1,0 +1,120 @@
+// tests/system/RunInstallFixture.cpp
+#include "RunInstallFixture.h"
+
+#include "BenchDrive.h"
+#include "SystemTestSupport.h"
+#include "app/Globals.h"
+#include "install/InstallManifest.h"
+#include "install/ProgressPage.h"
+#include "res/resource.h"
+#include "support/BenchState.h"
+#include "ui/MainFrame.h"
+
+#include <commctrl.h>
+
+void RunInstallTest::SetUp()
+{
+    InProcessTest::SetUp();
+    bench::RemoveBenchDrives();
+    // Template 105 names the progress-bar class, as SetupApp arranges.
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+
+    TheMainFrame = new MainFrame;
+    ASSERT_EQ(1, TheMainFrame->Create(IDD_FRAME, nullptr));
+    for (Dialog* page : Pages)
+        ASSERT_NE(nullptr, page);
+    SwitchPage(MENU_PAGE, PROGRESS_PAGE);
+
+    scratch = bench::Scratch();
+    dest = scratch + "Morihane\\hoshikage\\";
+}
+
+void RunInstallTest::TearDown()
+{
+    if (TheMainFrame != nullptr)
+        TheMainFrame->Destroy();
+    // The frame's OnDestroy posts the quit message; left in the queue it
+    // would end the next test's message boxes at once.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+    }
+    for (Dialog*& page : Pages)
+    {
+        delete page;
+        page = nullptr;
+    }
+    delete TheMainFrame;
+    TheMainFrame = nullptr;
+    AbortState = ABORT_IDLE;
+    InstallType = INSTALL_FULL;
+    bench::RemoveBenchDrives();
+    InProcessTest::TearDown();
+}
+
+ProgressPage* RunInstallTest::Progress()
+{
+    return static_cast<ProgressPage*>(Pages[PROGRESS_PAGE]);
+}
+
+HWND RunInstallTest::Frame()
+{
+    return TheMainFrame->Handle();
+}
+
+std::string RunInstallTest::MakeDisc(const std::string& name, const std::map<std::string, std::string>& files)
+{
+    std::string disc = scratch + name + "\\";
+    bench::MakeFolders(disc);
+    for (const auto& file : files)
+    {
+        std::string path = disc + file.first;
+        size_t slash = path.rfind('\\');
+        bench::MakeFolders(path.substr(0, slash + 1));
+        bench::WriteFileBytes(path, file.second);
+    }
+    return disc;
+}
+
+bool RunInstallTest::InsertDisc(char letter, const std::string& discFolder, const std::string& label)
+{
+    return bench::DefineDrive(letter, bench::DriveKind::CdRom, systest::UnixPath(discFolder), label);
+}
+
+int RunInstallTest::Run(const std::vector<const char*>& entries, const MessageBoxAnswerer::Choice& choice,
+                        std::vector<probe::DialogView>* boxes)
+{
+    InstallManifest manifest(entries.data(), static_cast<int>(entries.size()));
+    MessageBoxAnswerer answerer(Frame(), choice);
+    int result = Progress()->RunInstall(manifest, dest.c_str());
+    answerer.Stop();
+    for (const std::string& problem : answerer.Problems())
+        ADD_FAILURE() << problem;
+    if (boxes != nullptr)
+        *boxes = answerer.Boxes();
+    return result;
+}
+
+std::string RunInstallTest::DefaultCaption()
+{
+    static std::string caption;
+    if (caption.empty())
+    {
+        MessageBoxAnswerer answerer(Frame(), AcknowledgeAll);
+        MessageBoxA(Frame(), "probe", nullptr, MB_OK | MB_ICONHAND);
+        answerer.Stop();
+        if (!answerer.Boxes().empty())
+            caption = answerer.Boxes().front().caption;
+    }
+    return caption;
+}
+
+std::string RunInstallTest::Contents(const std::string& name, size_t size)
+{
+    std::string text;
+    for (int line = 0; text.size() < size; ++line)
+        text += name + " " + std::to_string(line) + "\n";
+    text.resize(size);
+    return text;
+}

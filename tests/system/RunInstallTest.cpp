@@ -1,0 +1,292 @@
+// tests/system/RunInstallTest.cpp
+// The install run in the real setup window, over file lists and discs of
+// the test's own, with a second thread answering its message boxes.
+#include "RunInstallFixture.h"
+#include "SystemTestSupport.h"
+#include "install/InstallManifest.h"
+#include "install/ProgressPage.h"
+#include "support/BenchState.h"
+
+#include <algorithm>
+
+namespace
+{
+std::string CopyFailed(const std::string& name)
+{
+    return name + "のコピーに失敗しました";
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void ExpectCompletion(const probe::DialogView& box)
+{
+    EXPECT_EQ("インストールが完了しました。Game Discをセットして起動してください", box.text);
+    EXPECT_EQ("終了", box.caption);
+}
+
+void ExpectDiscPrompt(int disc, const probe::DialogView& box)
+{
+    EXPECT_EQ(disc == 1 ? "ほしかげのInstall Disc1をセットしてください" : "ほしかげのInstall Disc2をセットしてください",
+              box.text);
+    EXPECT_EQ("ディスク交換", box.caption);
+}
+
+TEST_F(RunInstallTest, CopiesTheListAndEndsWithTheCompletionMessage)
+{
+    std::string base = Contents("base.pak", 250000);
+    std::string story = Contents("story.dat", 100000);
+    std::string disc = MakeDisc("disc1", {{"base.pak", base}, {"story.dat", story}, {"extra.dat", "x"}});
+    ASSERT_TRUE(InsertDisc('d', disc, "hoshikage1"));
+
+    std::vector<probe::DialogView> boxes;
+    EXPECT_EQ(1, Run({"*1", "base.pak", "story.dat", ""}, &boxes));
+    ASSERT_EQ(1u, boxes.size());
+    ExpectCompletion(boxes[0]);
+    EXPECT_EQ(base, bench::ReadFileBytes(dest + "base.pak"));
+    EXPECT_EQ(story, bench::ReadFileBytes(dest + "story.dat"));
+    EXPECT_EQ(Sorted({"base.pak", "story.dat"}), Sorted(systest::FolderContents(dest)));
+    EXPECT_EQ(2, Progress()->Copied());
+}
+
+TEST_F(RunInstallTest, AFolderEntryCopiesOnlyThePlainFilesDirectlyInside)
+{
+    std::string disc = MakeDisc("disc1", {{"data\\a.txt", Contents("a.txt")},
+                                          {"data\\b.bin", Contents("b.bin", 150000)},
+                                          {"data\\sub\\c.txt", "c"},
+                                          {"data\\sub\\deeper\\d.txt", "d"},
+                                          {"top.dat", "top"}});
+    ASSERT_TRUE(InsertDisc('d', disc, "hoshikage1"));
+
+    std::vector<probe::DialogView> boxes;
+    EXPECT_EQ(1, Run({"*1", "data\\", ""}, &boxes));
+    ASSERT_EQ(1u, boxes.size());
+    ExpectCompletion(boxes[0]);
+    EXPECT_EQ(Sorted({"a.txt", "b.bin"}), Sorted(systest::FolderContents(dest + "data\\")));
+    EXPECT_EQ(Contents("a.txt"), bench::ReadFileBytes(dest + "data\\a.txt"));
+    EXPECT_EQ(Contents("b.bin", 150000), bench::ReadFileBytes(dest + "data\\b.bin"));
+    EXPECT_EQ(std::vector<std::string>({"data"}), systest::FolderContents(dest));
+}
+
+TEST_F(RunInstallTest, AnEntryInASubFolderNeedsAFolderEntryBeforeIt)
+{
+    std::string disc = MakeDisc("disc1", {{"data\\a.txt", "a"}, {"data\\sub\\c.txt", "c"}});
+    ASSERT_TRUE(InsertDisc('d', disc, "hoshikage1"));
+
+    std::vector<probe::DialogView> boxes;
+    EXPECT_EQ(0, Run({"*1", "data\\a.txt", ""}, &boxes));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(CopyFailed("data\\a.txt"), boxes[0].text);
+    EXPECT_FALSE(bench::FolderExists(dest + "data\\")) << "a file entry makes no folder";
+
+    EXPECT_EQ(1, Run({"*1", "data\\", "data\\a.txt", ""}, &boxes));
+    ASSERT_EQ(1u, boxes.size());
+    ExpectCompletion(boxes[0]);
+    EXPECT_EQ("a", bench::ReadFileBytes(dest + "data\\a.txt"));
+}
+
+TEST_F(RunInstallTest, AMissingFileNamesTheEntryWithTheDefaultCaption)
+{
+    std::string disc = MakeDisc("disc1", {{"base.pak", "base"}, {"hoshi.exe", "MZ"}});
+    ASSERT_TRUE(InsertDisc('d', disc, "hoshikage1"));
+
+    std::vector<probe::DialogView> boxes;
+    EXPECT_EQ(0, Run({"*1", "base.pak", "story.dat", "hoshi.exe", ""}, &boxes));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(CopyFailed("story.dat"), boxes[0].text);
+    EXPECT_EQ(DefaultCaption(), boxes[0].caption);
+    EXPECT_EQ("base", bench::ReadFileBytes(dest + "base.pak"));
+    EXPECT_FALSE(bench::FileExists(dest + "hoshi.exe")) << "the run stops at the first failure";
+    EXPECT_EQ(1, Progress()->Copied());
+}
+
+TEST_F(RunInstallTest, AFileInsideAFolderEntryThatCannotBeReadIsNamedAlone)
+{
+    // Wine leaves a dangling link out of the listing, so a file that is
+    // listed but cannot be had is one that another program holds open.
+    std::string disc = MakeDisc("disc1", {{"data\\a.txt", "a"}, {"data\\held.bin", "held"}});
+    HANDLE held = CreateFileA((disc + "data\\held.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ASSERT_TRUE(InsertDisc('d', disc, "hoshikage1"));
+
+    std::vector<probe::DialogView> boxes;
+    int result = Run({"*1", "data\\", "after.dat", ""}, &boxes);
+    CloseHandle(held);
+    EXPECT_EQ(0, result);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(CopyFailed("held.bin"), boxes[0].text);
+    EXPECT_EQ(DefaultCaption(), boxes[0].caption);
+    EXPECT_FALSE(bench::FileExists(dest + "after.dat")) << "the run stops at the failure";
+}
+
+TEST_F(RunInstallTest, AFolderEntryMissingOnTheDiscEndsWithoutAMessage)
+{
+    std::string disc = MakeDisc("disc1", {{"base.pak", "base"}});
+    ASSERT_TRUE(InsertDisc('d', disc, "hoshikage1"));
+
+    std::vector<probe::DialogView> boxes;
+    EXPECT_EQ(0, Run({"*1", "nodata\\", "base.pak", ""}, &boxes));
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_FALSE(bench::FileExists(dest + "base.pak"));
+}
+
+TEST_F(RunInstallTest, AnEntryBeforeTheFirstDiscSwitchFails)
+{
+    // What an empty source root would read from: the current folder.
+    std::string here = MakeDisc("current", {{"base.pak", "base"}, {"data\\a.txt", "a"}});
+    std::string disc = MakeDisc("disc1", {{"base.pak", "base"}, {"data\\a.txt", "a"}});
+    ASSERT_TRUE(InsertDisc('d', disc, "hoshikage1"));
+    char previous[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof(previous), previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(here.c_str()));
+
+    std::vector<probe::DialogView> boxes;
+    int fileResult = Run({"base.pak", "*1", ""}, &boxes);
+    std::vector<probe::DialogView> folderBoxes;
+    int folderResult = Run({"data\\", "*1", ""}, &folderBoxes);
+    SetCurrentDirectoryA(previous);
+
+    EXPECT_EQ(0, fileResult);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(CopyFailed("base.pak"), boxes[0].text);
+    EXPECT_EQ(DefaultCaption(), boxes[0].caption);
+    EXPECT_FALSE(bench::FileExists(dest + "base.pak"));
+
+    EXPECT_EQ(0, folderResult);
+    ASSERT_EQ(1u, folderBoxes.size());
+    EXPECT_EQ(CopyFailed("data\\"), folderBoxes[0].text);
+    EXPECT_TRUE(systest::FolderContents(dest + "data\\").empty());
+}
+
+TEST_F(RunInstallTest, APathThatWouldNotFitFailsInsteadOfBeingCut)
+{
+    std::string disc = MakeDisc("disc1", {{"base.pak", "base"}, {"data\\long-file-name-to-overflow.bin", "x"}});
+    ASSERT_TRUE(InsertDisc('d', disc, "hoshikage1"));
+
+    // dest + "base.pak" needs 260 bytes and its terminator one more.
+    std::string longDest = scratch;
+    longDest += std::string(120, 'a') + "\\";
+    longDest += std::string(MAX_PATH - 8 - longDest.size() - 1, 'b') + "\\";
+    ASSERT_EQ(static_cast<size_t>(MAX_PATH - 8), longDest.size());
+    dest = longDest;
+    bench::MakeFolders(dest);
+    ASSERT_TRUE(bench::FolderExists(dest));
+
+    std::vector<probe::DialogView> boxes;
+    EXPECT_EQ(0, Run({"*1", "base.pak", ""}, &boxes));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(CopyFailed("base.pak"), boxes[0].text);
+    EXPECT_EQ(DefaultCaption(), boxes[0].caption);
+    EXPECT_TRUE(systest::FolderContents(dest).empty()) << systest::FolderContents(dest).front();
+
+    // The folder fits; the file found in it does not.
+    EXPECT_EQ(0, Run({"*1", "data\\", ""}, &boxes));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(CopyFailed("long-file-name-to-overflow.bin"), boxes[0].text);
+    ASSERT_TRUE(bench::FolderExists(dest + "data\\"));
+    EXPECT_TRUE(systest::FolderContents(dest + "data\\").empty()) << systest::FolderContents(dest + "data\\").front();
+}
+
+TEST_F(RunInstallTest, TheDiscPromptRepeatsUntilTheDiscIsInADrive)
+{
+    std::string disc1 = MakeDisc("disc1", {{"base.pak", "base"}});
+    std::string disc2 = MakeDisc("disc2", {{"v2_0.pak", "voice"}});
+    ASSERT_TRUE(InsertDisc('e', disc2, "hoshikage2"));
+
+    std::vector<probe::DialogView> boxes;
+    bool inserted = false;
+    int result = Run({"*1", "base.pak", ""},
+                     [&](const probe::DialogView&, size_t index) {
+                         if (index == 1)
+                             inserted = InsertDisc('d', disc1, "hoshikage1");
+                         return IDOK;
+                     },
+                     &boxes);
+    EXPECT_TRUE(inserted);
+    EXPECT_EQ(1, result);
+    ASSERT_EQ(3u, boxes.size());
+    ExpectDiscPrompt(1, boxes[0]);
+    ExpectDiscPrompt(1, boxes[1]);
+    ExpectCompletion(boxes[2]);
+    EXPECT_EQ("base", bench::ReadFileBytes(dest + "base.pak"));
+}
+
+TEST_F(RunInstallTest, DiscTwoIsAskedForWhileDiscOneIsInTheOnlyDrive)
+{
+    std::string disc1 = MakeDisc("disc1", {{"base.pak", "base"}});
+    std::string disc2 = MakeDisc("disc2", {{"v2_0.pak", "voice"}});
+    ASSERT_TRUE(InsertDisc('d', disc1, "hoshikage1"));
+
+    std::vector<probe::DialogView> boxes;
+    bool swapped = false;
+    int result = Run({"*1", "base.pak", "*2", "v2_0.pak", ""},
+                     [&](const probe::DialogView&, size_t index) {
+                         if (index == 1)
+                             swapped = InsertDisc('d', disc2, "hoshikage2");
+                         return IDOK;
+                     },
+                     &boxes);
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(1, result);
+    ASSERT_EQ(3u, boxes.size());
+    ExpectDiscPrompt(2, boxes[0]);
+    ExpectDiscPrompt(2, boxes[1]);
+    ExpectCompletion(boxes[2]);
+    EXPECT_EQ("base", bench::ReadFileBytes(dest + "base.pak"));
+    EXPECT_EQ("voice", bench::ReadFileBytes(dest + "v2_0.pak"));
+}
+
+TEST_F(RunInstallTest, BothDiscsInDrivesNeverPrompt)
+{
+    ASSERT_TRUE(InsertDisc('d', MakeDisc("disc2", {{"v2_0.pak", "voice"}}), "hoshikage2"));
+    ASSERT_TRUE(InsertDisc('e', MakeDisc("disc1", {{"base.pak", "base"}}), "hoshikage1"));
+
+    std::vector<probe::DialogView> boxes;
+    EXPECT_EQ(1, Run({"*1", "base.pak", "*2", "v2_0.pak", ""}, &boxes));
+    ASSERT_EQ(1u, boxes.size());
+    ExpectCompletion(boxes[0]);
+    EXPECT_EQ("voice", bench::ReadFileBytes(dest + "v2_0.pak"));
+}
+
+TEST_F(RunInstallTest, CancelAtTheDiscPromptEndsTheRunQuietly)
+{
+    std::string disc1 = MakeDisc("disc1", {{"base.pak", "base"}});
+    ASSERT_TRUE(InsertDisc('d', disc1, "hoshikage1"));
+
+    std::vector<probe::DialogView> boxes;
+    int result = Run({"*1", "base.pak", "*2", "v2_0.pak", ""},
+                     [](const probe::DialogView&, size_t) { return IDCANCEL; }, &boxes);
+    EXPECT_EQ(0, result);
+    ASSERT_EQ(1u, boxes.size());
+    ExpectDiscPrompt(2, boxes[0]);
+    EXPECT_EQ("base", bench::ReadFileBytes(dest + "base.pak"));
+    EXPECT_FALSE(bench::FileExists(dest + "v2_0.pak"));
+}
+
+TEST_F(RunInstallTest, AWalkWithoutEndMarkerStopsAfterEntry99)
+{
+    std::map<std::string, std::string> files;
+    std::vector<std::string> names;
+    for (int i = 1; i <= MANIFEST_ENTRIES; ++i)
+    {
+        names.push_back("f" + std::to_string(i) + ".dat");
+        files[names.back()] = names.back();
+    }
+    ASSERT_TRUE(InsertDisc('d', MakeDisc("disc1", files), "hoshikage1"));
+    std::vector<const char*> entries = {"*1"};
+    for (const std::string& name : names)
+        entries.push_back(name.c_str());
+    // One entry past the limit, which a walk must not reach.
+    ASSERT_EQ(static_cast<size_t>(MANIFEST_ENTRIES + 1), entries.size());
+
+    std::vector<probe::DialogView> boxes;
+    EXPECT_EQ(1, Run(entries, &boxes));
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_EQ(MANIFEST_ENTRIES - 1, Progress()->Copied());
+    EXPECT_EQ("f99.dat", bench::ReadFileBytes(dest + "f99.dat"));
+    EXPECT_FALSE(bench::FileExists(dest + "f100.dat"));
+}
+} // namespace
