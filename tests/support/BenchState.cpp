@@ -2,6 +2,7 @@
 #include "support/BenchState.h"
 
 #include "BenchDrive.h"
+#include "install/PathRules.h"
 #include "sys/InstallRecord.h"
 #include "sys/Win32.h"
 
@@ -18,9 +19,10 @@ const char MakerKey[] = "Software\\Morihane";
 const char StartMenuSubfolder[] = "morihane\\～ ほしかげ ～\\";
 const char ShortcutFile[] = "～ ほしかげ ～.lnk";
 
+// Only separators go: the last byte of ソ or 表 is 0x5C too.
 std::string Slashless(std::string path)
 {
-    while (!path.empty() && path.back() == '\\')
+    while (EndsWithSeparator(path.c_str()))
         path.pop_back();
     return path;
 }

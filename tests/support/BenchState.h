@@ -42,7 +42,8 @@ std::string DiscUnix(int disc);
 std::string Disc(int disc);
 // Runs a shell command on the Linux side of the bench (Wine starts Unix
 // programs too) and returns what it printed, stdout and stderr together.
-// The command holds no double quote. Fails the test when it does not
+// The command holds no double quote, and its own output goes to the
+// caller: a redirection of stdout at its end is overridden. Fails the test when it does not
 // finish within timeoutMs.
 std::string RunUnix(const std::string& command, unsigned timeoutMs = 30000);
 

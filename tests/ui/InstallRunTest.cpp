@@ -137,6 +137,7 @@ TEST_F(InstallRunTest, AMissingSourceIsNamedAndRolledBack)
     ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
     EXPECT_FALSE(bench::FolderExists(base + "hoshikage\\"));
     EXPECT_FALSE(bench::RecordExists());
+    EXPECT_EQ(base, setup.Text(IDC_FOLDER));
     setup.Close();
 }
 
@@ -170,6 +171,8 @@ TEST_F(InstallRunTest, AbortAnsweredNoGoesOnAndYesStopsWithoutAFailureMessage)
     EXPECT_FALSE(bench::FileExists(scratch + "hoshikage\\v2_5.pak")) << "the run went on to its end";
     ExpectNoListedFile(scratch + "hoshikage\\");
     EXPECT_FALSE(bench::RecordExists());
+    EXPECT_EQ(scratch, setup.Text(IDC_FOLDER));
+    EXPECT_TRUE(setup.IsChecked(IDC_FULL));
     setup.Close();
 }
 
