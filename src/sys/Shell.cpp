@@ -44,7 +44,9 @@ int BrowseForFolder(char* path, HWND owner, const char* initialPath)
 int CreateShortcut(const char* linkPath, const char* target, const char* arguments, const char* workingFolder,
                    int showCommand)
 {
-    CoInitialize(nullptr);
+    // Undone only when it succeeded: a thread already in another COM mode
+    // refuses it, and its COM must stay as it was.
+    HRESULT com = CoInitialize(nullptr);
     int saved = 0;
     IShellLinkA* link = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -67,6 +69,7 @@ int CreateShortcut(const char* linkPath, const char* target, const char* argumen
         }
         link->Release();
     }
-    CoUninitialize();
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return saved;
 }
