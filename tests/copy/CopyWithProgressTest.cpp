@@ -301,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, CopyWithProgressAbortButtonTest, testing::Valu
 TEST_F(CopyWithProgressTest, AFullDiskInTheMiddleOfAFileFails)
 {
     std::string mount = bench::RootUnix() + "/mnt/small";
-    if (!copytest::IsMountPoint(mount))
+    if (!bench::IsMountPoint(mount))
         GTEST_SKIP() << "no small file system at " << mount << " (mounting needs root)";
     std::string dest = bench::WindowsPath(mount) + "\\v1_3.pak";
     DeleteFileA(dest.c_str());
@@ -346,7 +346,7 @@ TEST_F(CopyWithProgressTest, ASourceThatEndsEarlyFails)
     page->BeginRun(5);
     std::string source = MakeSource("v2_1.pak", 300000);
     // Cut while the copy runs, as a disc taken out or a file changed would.
-    receiver.onMessage = [&](UINT) { bench::RunUnix("truncate -s 150000 " + copytest::UnixPathOf(source)); };
+    receiver.onMessage = [&](UINT) { bench::RunUnix("truncate -s 150000 " + bench::UnixPath(source)); };
     receiver.Post(WM_APP);
     ControlLog::Clear();
     std::string dest = folder + "v2_1.pak.copy";

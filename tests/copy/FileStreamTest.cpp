@@ -124,7 +124,7 @@ TEST_F(FileStreamTest, AFileThatGrowsIsReadOnlyToItsLengthAtOpening)
     FileStream stream;
     ASSERT_EQ(1, stream.Open(path.c_str(), 0));
     // The stream shares reading only: the file grows from the Unix side.
-    bench::RunUnix("truncate -s 250000 " + copytest::UnixPathOf(path));
+    bench::RunUnix("truncate -s 250000 " + bench::UnixPath(path));
     ASSERT_EQ(250000, copytest::FileLength(path)) << "the file did not grow";
 
     std::vector<char> buffer(Chunk);

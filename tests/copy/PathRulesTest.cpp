@@ -232,7 +232,7 @@ TEST_F(PathRulesFolderTest, ANameWhoseSecondByteIs5CIsOneFolder)
         // A folder per case, emptied from the Unix side: the Windows-side
         // clean-up of the bench cuts names that end in a 0x5C byte.
         std::string base = folder + "case" + std::to_string(++serial) + "\\";
-        bench::RunUnix("rm -rf " + copytest::UnixPathOf(base));
+        bench::RunUnix("rm -rf " + bench::UnixPath(base));
         ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr)) << base;
         EXPECT_EQ(1, CreateDirectoryPath((base + c.path).c_str()));
         // Nothing named by the bytes before a character's 0x5C appeared.

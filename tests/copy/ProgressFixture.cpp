@@ -7,25 +7,12 @@
 #include "install/ProgressPage.h"
 #include "res/resource.h"
 #include "support/BenchState.h"
-#include "ui/MainFrame.h"
-
-#include <commctrl.h>
 
 namespace copytest
 {
 namespace
 {
 const char ReceiverClass[] = "CopyTestReceiver";
-
-// Removes what is queued without dispatching it: the windows it was for
-// are gone, and the frame's end leaves a quit message behind.
-void DiscardQueue()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-    {
-    }
-}
 } // namespace
 
 Receiver::Receiver() : m_window(nullptr), m_dispatched(0)
@@ -71,21 +58,9 @@ LRESULT CALLBACK Receiver::Proc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void ProgressFixture::SetUp()
 {
-    InProcessTest::SetUp();
+    InProcessFrameTest::SetUp();
     folder = bench::Scratch();
-    // Template 105 names the progress-bar class, as in the program.
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
-
-    TheMainFrame = new MainFrame;
-    ASSERT_EQ(1, TheMainFrame->Create(IDD_FRAME, nullptr));
-    ASSERT_NE(nullptr, Pages[PROGRESS_PAGE]);
-    ASSERT_NE(nullptr, Pages[OPTIONS_PAGE]);
-    ASSERT_NE(nullptr, Pages[PROGRESS_PAGE]->Handle()) << "template 105 did not load";
     page = static_cast<ProgressPage*>(Pages[PROGRESS_PAGE]);
-
-    // As the options page leaves it when a run starts.
-    SwitchPage(MENU_PAGE, PROGRESS_PAGE);
     AbortState = ABORT_RUNNING;
     Pump();
 
@@ -98,18 +73,8 @@ void ProgressFixture::TearDown()
 {
     ControlLog::DetachAll();
     ControlLog::Clear();
-    if (TheMainFrame != nullptr)
-        TheMainFrame->Destroy();
-    DiscardQueue();
-    for (Dialog*& each : Pages)
-    {
-        delete each;
-        each = nullptr;
-    }
-    delete TheMainFrame;
-    TheMainFrame = nullptr;
     page = nullptr;
-    InProcessTest::TearDown();
+    InProcessFrameTest::TearDown();
 }
 
 std::string ProgressFixture::MakeSource(const char* name, unsigned size)

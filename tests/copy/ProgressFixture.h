@@ -40,7 +40,7 @@ private:
     int m_dispatched;
 };
 
-class ProgressFixture : public InProcessTest
+class ProgressFixture : public InProcessFrameTest
 {
 protected:
     void SetUp() override;

@@ -77,37 +77,10 @@ long long FileLength(const std::string& path)
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-std::string UnixPathOf(const std::string& windowsPath)
-{
-    std::string root = bench::Root();
-    std::string rest = windowsPath.compare(0, root.size(), root) == 0 ? windowsPath.substr(root.size()) : windowsPath;
-    std::replace(rest.begin(), rest.end(), '\\', '/');
-    return bench::RootUnix() + "/" + rest;
-}
-
-bool IsMountPoint(const std::string& unixFolder)
-{
-    return bench::RunUnix("mountpoint -q " + unixFolder + " && echo mounted").find("mounted") != std::string::npos;
-}
-
 std::string ListFolder(const std::string& folder)
 {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE)
-    {
-        do
-        {
-            std::string name = found.cFileName;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    std::sort(names.begin(), names.end());
     std::string list;
-    for (const std::string& name : names)
+    for (const std::string& name : bench::FolderContents(folder))
         list += (list.empty() ? "" : "|") + name;
     return list;
 }

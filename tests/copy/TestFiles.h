@@ -1,6 +1,5 @@
 // tests/copy/TestFiles.h
-// Files of a known length and content for the copy tests, and the Unix
-// side of the test folders.
+// Files of a known length and content for the copy tests.
 #pragma once
 
 #include <string>
@@ -19,13 +18,6 @@ unsigned MatchingPrefix(const std::string& path);
 
 // The length of the file, or -1 when it cannot be asked.
 long long FileLength(const std::string& path);
-
-// The Unix path of a Windows path below bench::Root() (the bench's Z:
-// paths), for commands run with bench::RunUnix.
-std::string UnixPathOf(const std::string& windowsPath);
-
-// Whether the Unix folder is a mount point of its own.
-bool IsMountPoint(const std::string& unixFolder);
 
 // The names in a folder (Windows path ending with a backslash), sorted,
 // without "." and "..".

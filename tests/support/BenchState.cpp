@@ -3,11 +3,13 @@
 
 #include "BenchDrive.h"
 #include "install/PathRules.h"
+#include "sys/CodePage.h"
 #include "sys/InstallRecord.h"
 #include "sys/Win32.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -177,6 +179,108 @@ std::string DiscUnix(int disc)
 std::string Disc(int disc)
 {
     return WindowsPath(DiscUnix(disc)) + "\\";
+}
+
+std::string UnixPath(const std::string& windowsPath)
+{
+    std::string path = windowsPath;
+    char drive = path.size() >= 2 && path[1] == ':' ? static_cast<char>(toupper(path[0])) : 0;
+    if (drive == 'Z')
+        path.erase(0, 2);
+    else if (drive == 'C' && getenv("WINEPREFIX") != nullptr)
+        path = getenv("WINEPREFIX") + std::string("/drive_c") + path.substr(2);
+    for (size_t i = 0; i < path.size(); ++i)
+    {
+        if (IsLeadByte(static_cast<unsigned char>(path[i])))
+            ++i;
+        else if (path[i] == '\\')
+            path[i] = '/';
+    }
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+bool IsMountPoint(const std::string& unixFolder)
+{
+    return RunUnix("mountpoint -q " + unixFolder + " && echo mounted").find("mounted") != std::string::npos;
+}
+
+std::vector<std::string> FolderContents(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            std::string name = found.cFileName;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+namespace
+{
+// The value lnkinfo prints after "label :", or "" when it prints no such line.
+std::string ListingField(const std::string& listing, const std::string& label)
+{
+    size_t line = 0;
+    while (line < listing.size())
+    {
+        size_t end = listing.find('\n', line);
+        if (end == std::string::npos)
+            end = listing.size();
+        std::string text = listing.substr(line, end - line);
+        size_t start = text.find_first_not_of(" \t");
+        size_t colon = text.find(':');
+        if (start != std::string::npos && colon != std::string::npos && text.compare(start, label.size(), label) == 0
+            && text.find_first_not_of(" \t", start + label.size()) == colon)
+        {
+            size_t value = text.find_first_not_of(" \t", colon + 1);
+            return value == std::string::npos ? "" : text.substr(value);
+        }
+        line = end + 1;
+    }
+    return "";
+}
+
+unsigned HeaderField(const std::string& quotedPath, int offset)
+{
+    std::string text = RunUnix("od -An -tu4 -j" + std::to_string(offset) + " -N4 " + quotedPath);
+    return static_cast<unsigned>(strtoul(text.c_str(), nullptr, 10));
+}
+} // namespace
+
+LinkInfo ReadLink(const std::string& linkPath)
+{
+    std::string quoted = "'" + UnixPath(linkPath) + "'";
+    LinkInfo link;
+    link.listing = RunUnix("lnkinfo -c windows-932 " + quoted);
+    link.localPath = ListingField(link.listing, "Local path");
+    link.workingDirectory = ListingField(link.listing, "Working directory");
+    link.arguments = ListingField(link.listing, "Command line arguments");
+    link.flags = HeaderField(quoted, 0x14);
+    link.showCommand = HeaderField(quoted, 0x3C);
+    return link;
+}
+
+std::string Utf8(const std::string& ansiText)
+{
+    std::wstring wide(ansiText.size() + 1, L'\0');
+    int units = MultiByteToWideChar(CP_ACP, 0, ansiText.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    if (units == 0)
+        return "";
+    std::string text(units * 3 + 1, '\0');
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &text[0], static_cast<int>(text.size()), nullptr,
+                                    nullptr);
+    text.resize(bytes > 0 ? bytes - 1 : 0);
+    return text;
 }
 
 std::string RunUnix(const std::string& command, unsigned timeoutMs)

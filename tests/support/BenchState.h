@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace bench
 {
@@ -40,6 +41,35 @@ std::string Root();
 std::string DiscUnix(int disc);
 // The same as a Windows path with a backslash.
 std::string Disc(int disc);
+// The Unix path of a path on Wine's Z: drive or the prefix's C:, without a
+// trailing slash.
+// Two-byte characters pass unchanged; Wine turns them into UTF-8 when the
+// path goes to a Unix program.
+std::string UnixPath(const std::string& windowsPath);
+// Whether the Unix folder is a mount point of its own.
+bool IsMountPoint(const std::string& unixFolder);
+// The names directly inside a folder (ending with a backslash), sorted,
+// without "." and "..".
+std::vector<std::string> FolderContents(const std::string& folder);
+
+// A shell link as an independent parser reads it: lnkinfo for the texts
+// (UTF-8, as it prints them; "" for a text the link does not hold), the
+// header read straight from the file for the flags and the show command,
+// which this lnkinfo does not print.
+struct LinkInfo
+{
+    std::string listing;
+    std::string localPath;
+    std::string workingDirectory;
+    std::string arguments;
+    unsigned flags = 0;
+    unsigned showCommand = 0;
+};
+LinkInfo ReadLink(const std::string& linkPath);
+
+// Shift-JIS text as UTF-8, as Unix programs print it.
+std::string Utf8(const std::string& ansiText);
+
 // Runs a shell command on the Linux side of the bench (Wine starts Unix
 // programs too) and returns what it printed, stdout and stderr together.
 // The command holds no double quote, and its own output goes to the

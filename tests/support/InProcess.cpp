@@ -4,6 +4,8 @@
 #include "app/Globals.h"
 #include "app/PtrList.h"
 #include "ui/Dialog.h"
+#include "res/resource.h"
+#include "ui/MainFrame.h"
 
 #include <commctrl.h>
 
@@ -41,4 +43,36 @@ void InProcessTest::Pump()
             DispatchMessageA(&message);
         }
     }
+}
+
+void InProcessFrameTest::SetUp()
+{
+    InProcessTest::SetUp();
+    TheMainFrame = new MainFrame;
+    ASSERT_EQ(1, TheMainFrame->Create(IDD_FRAME, nullptr));
+    for (Dialog* page : Pages)
+        ASSERT_TRUE(page != nullptr && page->Handle() != nullptr);
+    SwitchPage(MENU_PAGE, PROGRESS_PAGE);
+}
+
+void InProcessFrameTest::TearDown()
+{
+    if (TheMainFrame != nullptr)
+        TheMainFrame->Destroy();
+    // The frame's end posts the quit message; left in the queue it would
+    // end the next test's message boxes at once.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+    }
+    for (Dialog*& page : Pages)
+    {
+        delete page;
+        page = nullptr;
+    }
+    delete TheMainFrame;
+    TheMainFrame = nullptr;
+    AbortState = ABORT_IDLE;
+    InstallType = INSTALL_FULL;
+    InProcessTest::TearDown();
 }

@@ -17,3 +17,13 @@ protected:
     // registered dialogs.
     static void Pump();
 };
+
+// The real setup window in the test process, as the program makes it: the
+// frame with its three pages, the progress page showing as when a run
+// starts.
+class InProcessFrameTest : public InProcessTest
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};

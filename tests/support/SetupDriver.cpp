@@ -182,12 +182,17 @@ bool SetupDriver::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
     return true;
 }
 
-void SetupDriver::Close()
+void SetupDriver::ExpectCleanExit()
 {
-    PostMessageA(m_frame, WM_CLOSE, 0, 0);
     DWORD code = 1;
     EXPECT_TRUE(WaitForExit(15000, &code)) << "setup.exe did not end";
     EXPECT_EQ(0u, code);
+}
+
+void SetupDriver::Close()
+{
+    PostMessageA(m_frame, WM_CLOSE, 0, 0);
+    ExpectCleanExit();
 }
 
 void SetupDriver::Kill()

@@ -50,6 +50,8 @@ public:
 
     // Waits for the process to end; false when it did not in time.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+    // Expects the process to end soon with exit code 0.
+    void ExpectCleanExit();
     // Asks the frame to close (its close box) and expects a clean exit 0.
     void Close();
 

@@ -27,11 +27,11 @@ protected:
         std::string folder = scratch + name + "\\";
         bench::MakeFolders(folder);
         bench::WriteFileBytes(folder + "base.pak", name);
-        return systest::UnixPath(folder);
+        return bench::UnixPath(folder);
     }
 
     // An empty drive: its folder does not exist.
-    std::string NoDisc() { return systest::UnixPath(scratch + "no-disc"); }
+    std::string NoDisc() { return bench::UnixPath(scratch + "no-disc"); }
 
     std::string Find(const char* label)
     {

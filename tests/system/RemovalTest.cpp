@@ -62,12 +62,12 @@ protected:
 TEST_F(RemovalTest, AFullInstallGoesButTheFoldersAboveStay)
 {
     PutInstall(INSTALL_FULL);
-    ASSERT_EQ(17u, systest::FolderContents(folder).size());
+    ASSERT_EQ(17u, bench::FolderContents(folder).size());
     InstallType = INSTALL_FULL;
     RemoveInstalledFiles(folder.c_str());
     EXPECT_FALSE(bench::FolderExists(folder));
     EXPECT_TRUE(bench::FolderExists(above));
-    EXPECT_TRUE(systest::FolderContents(above).empty());
+    EXPECT_TRUE(bench::FolderContents(above).empty());
 }
 
 TEST_F(RemovalTest, TheMinimalListOnAFullInstallRemovesOnlyTheCommonFiles)
@@ -83,7 +83,7 @@ TEST_F(RemovalTest, TheMinimalListOnAFullInstallRemovesOnlyTheCommonFiles)
         for (int n = 0; n < 6; ++n)
             voices.push_back("v" + std::to_string(disc) + "_" + std::to_string(n) + ".pak");
     }
-    EXPECT_EQ(Sorted(voices), Sorted(systest::FolderContents(folder)));
+    EXPECT_EQ(Sorted(voices), Sorted(bench::FolderContents(folder)));
     EXPECT_EQ("v2_5.pak", bench::ReadFileBytes(folder + "v2_5.pak"));
 }
 
@@ -99,7 +99,7 @@ TEST_F(RemovalTest, AFileOfTheUsersOwnKeepsTheFolderAndIsUntouched)
     for (int call = 1; call <= 2; ++call)
     {
         RemoveInstalledFiles(manifest, folder.c_str());
-        EXPECT_EQ(std::vector<std::string>({"save01.dat"}), systest::FolderContents(folder)) << "call " << call;
+        EXPECT_EQ(std::vector<std::string>({"save01.dat"}), bench::FolderContents(folder)) << "call " << call;
         EXPECT_EQ("the player's save", bench::ReadFileBytes(folder + "save01.dat")) << "call " << call;
     }
 }
@@ -115,10 +115,10 @@ TEST_F(RemovalTest, AFolderEntryWithASubFolderKeepsTheFolder)
     Put("top.dat");
 
     RemoveInstalledFiles(manifest, folder.c_str());
-    EXPECT_EQ(std::vector<std::string>({"sub"}), systest::FolderContents(folder + "data\\"));
+    EXPECT_EQ(std::vector<std::string>({"sub"}), bench::FolderContents(folder + "data\\"));
     EXPECT_EQ("inside", bench::ReadFileBytes(folder + "data\\sub\\c.txt"));
     EXPECT_FALSE(bench::FolderExists(folder + "plain\\"));
-    EXPECT_EQ(std::vector<std::string>({"data"}), systest::FolderContents(folder));
+    EXPECT_EQ(std::vector<std::string>({"data"}), bench::FolderContents(folder));
 }
 
 TEST_F(RemovalTest, ASecondCallIsHarmless)

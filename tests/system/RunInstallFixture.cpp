@@ -10,47 +10,18 @@
 #include "support/BenchState.h"
 #include "ui/MainFrame.h"
 
-#include <commctrl.h>
-
 void RunInstallTest::SetUp()
 {
-    InProcessTest::SetUp();
     bench::RemoveBenchDrives();
-    // Template 105 names the progress-bar class, as SetupApp arranges.
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
-
-    TheMainFrame = new MainFrame;
-    ASSERT_EQ(1, TheMainFrame->Create(IDD_FRAME, nullptr));
-    for (Dialog* page : Pages)
-        ASSERT_NE(nullptr, page);
-    SwitchPage(MENU_PAGE, PROGRESS_PAGE);
-
+    InProcessFrameTest::SetUp();
     scratch = bench::Scratch();
     dest = scratch + "Morihane\\hoshikage\\";
 }
 
 void RunInstallTest::TearDown()
 {
-    if (TheMainFrame != nullptr)
-        TheMainFrame->Destroy();
-    // The frame's OnDestroy posts the quit message; left in the queue it
-    // would end the next test's message boxes at once.
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-    {
-    }
-    for (Dialog*& page : Pages)
-    {
-        delete page;
-        page = nullptr;
-    }
-    delete TheMainFrame;
-    TheMainFrame = nullptr;
-    AbortState = ABORT_IDLE;
-    InstallType = INSTALL_FULL;
+    InProcessFrameTest::TearDown();
     bench::RemoveBenchDrives();
-    InProcessTest::TearDown();
 }
 
 ProgressPage* RunInstallTest::Progress()
@@ -79,7 +50,7 @@ std::string RunInstallTest::MakeDisc(const std::string& name, const std::map<std
 
 bool RunInstallTest::InsertDisc(char letter, const std::string& discFolder, const std::string& label)
 {
-    return bench::DefineDrive(letter, bench::DriveKind::CdRom, systest::UnixPath(discFolder), label);
+    return bench::DefineDrive(letter, bench::DriveKind::CdRom, bench::UnixPath(discFolder), label);
 }
 
 int RunInstallTest::Run(const std::vector<const char*>& entries, const MessageBoxAnswerer::Choice& choice,

@@ -13,7 +13,7 @@
 
 class ProgressPage;
 
-class RunInstallTest : public InProcessTest
+class RunInstallTest : public InProcessFrameTest
 {
 protected:
     void SetUp() override;

@@ -7,8 +7,6 @@
 #include "install/ProgressPage.h"
 #include "support/BenchState.h"
 
-#include <algorithm>
-
 namespace
 {
 std::string CopyFailed(const std::string& name)
@@ -16,40 +14,10 @@ std::string CopyFailed(const std::string& name)
     return name + "のコピーに失敗しました";
 }
 
-std::vector<std::string> Sorted(std::vector<std::string> names)
-{
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void ExpectCompletion(const probe::DialogView& box)
 {
     EXPECT_EQ("インストールが完了しました。Game Discをセットして起動してください", box.text);
     EXPECT_EQ("終了", box.caption);
-}
-
-void ExpectDiscPrompt(int disc, const probe::DialogView& box)
-{
-    EXPECT_EQ(disc == 1 ? "ほしかげのInstall Disc1をセットしてください" : "ほしかげのInstall Disc2をセットしてください",
-              box.text);
-    EXPECT_EQ("ディスク交換", box.caption);
-}
-
-TEST_F(RunInstallTest, CopiesTheListAndEndsWithTheCompletionMessage)
-{
-    std::string base = Contents("base.pak", 250000);
-    std::string story = Contents("story.dat", 100000);
-    std::string disc = MakeDisc("disc1", {{"base.pak", base}, {"story.dat", story}, {"extra.dat", "x"}});
-    ASSERT_TRUE(InsertDisc('d', disc, "hoshikage1"));
-
-    std::vector<probe::DialogView> boxes;
-    EXPECT_EQ(1, Run({"*1", "base.pak", "story.dat", ""}, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    ExpectCompletion(boxes[0]);
-    EXPECT_EQ(base, bench::ReadFileBytes(dest + "base.pak"));
-    EXPECT_EQ(story, bench::ReadFileBytes(dest + "story.dat"));
-    EXPECT_EQ(Sorted({"base.pak", "story.dat"}), Sorted(systest::FolderContents(dest)));
-    EXPECT_EQ(2, Progress()->Copied());
 }
 
 TEST_F(RunInstallTest, AFolderEntryCopiesOnlyThePlainFilesDirectlyInside)
@@ -65,10 +33,10 @@ TEST_F(RunInstallTest, AFolderEntryCopiesOnlyThePlainFilesDirectlyInside)
     EXPECT_EQ(1, Run({"*1", "data\\", ""}, &boxes));
     ASSERT_EQ(1u, boxes.size());
     ExpectCompletion(boxes[0]);
-    EXPECT_EQ(Sorted({"a.txt", "b.bin"}), Sorted(systest::FolderContents(dest + "data\\")));
+    EXPECT_EQ(std::vector<std::string>({"a.txt", "b.bin"}), bench::FolderContents(dest + "data\\"));
     EXPECT_EQ(Contents("a.txt"), bench::ReadFileBytes(dest + "data\\a.txt"));
     EXPECT_EQ(Contents("b.bin", 150000), bench::ReadFileBytes(dest + "data\\b.bin"));
-    EXPECT_EQ(std::vector<std::string>({"data"}), systest::FolderContents(dest));
+    EXPECT_EQ(std::vector<std::string>({"data"}), bench::FolderContents(dest));
 }
 
 TEST_F(RunInstallTest, AnEntryInASubFolderNeedsAFolderEntryBeforeIt)
@@ -158,7 +126,7 @@ TEST_F(RunInstallTest, AnEntryBeforeTheFirstDiscSwitchFails)
     EXPECT_EQ(0, folderResult);
     ASSERT_EQ(1u, folderBoxes.size());
     EXPECT_EQ(CopyFailed("data\\"), folderBoxes[0].text);
-    EXPECT_TRUE(systest::FolderContents(dest + "data\\").empty());
+    EXPECT_TRUE(bench::FolderContents(dest + "data\\").empty());
 }
 
 TEST_F(RunInstallTest, APathThatWouldNotFitFailsInsteadOfBeingCut)
@@ -180,90 +148,14 @@ TEST_F(RunInstallTest, APathThatWouldNotFitFailsInsteadOfBeingCut)
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(CopyFailed("base.pak"), boxes[0].text);
     EXPECT_EQ(DefaultCaption(), boxes[0].caption);
-    EXPECT_TRUE(systest::FolderContents(dest).empty()) << systest::FolderContents(dest).front();
+    EXPECT_TRUE(bench::FolderContents(dest).empty()) << bench::FolderContents(dest).front();
 
     // The folder fits; the file found in it does not.
     EXPECT_EQ(0, Run({"*1", "data\\", ""}, &boxes));
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(CopyFailed("long-file-name-to-overflow.bin"), boxes[0].text);
     ASSERT_TRUE(bench::FolderExists(dest + "data\\"));
-    EXPECT_TRUE(systest::FolderContents(dest + "data\\").empty()) << systest::FolderContents(dest + "data\\").front();
-}
-
-TEST_F(RunInstallTest, TheDiscPromptRepeatsUntilTheDiscIsInADrive)
-{
-    std::string disc1 = MakeDisc("disc1", {{"base.pak", "base"}});
-    std::string disc2 = MakeDisc("disc2", {{"v2_0.pak", "voice"}});
-    ASSERT_TRUE(InsertDisc('e', disc2, "hoshikage2"));
-
-    std::vector<probe::DialogView> boxes;
-    bool inserted = false;
-    int result = Run({"*1", "base.pak", ""},
-                     [&](const probe::DialogView&, size_t index) {
-                         if (index == 1)
-                             inserted = InsertDisc('d', disc1, "hoshikage1");
-                         return IDOK;
-                     },
-                     &boxes);
-    EXPECT_TRUE(inserted);
-    EXPECT_EQ(1, result);
-    ASSERT_EQ(3u, boxes.size());
-    ExpectDiscPrompt(1, boxes[0]);
-    ExpectDiscPrompt(1, boxes[1]);
-    ExpectCompletion(boxes[2]);
-    EXPECT_EQ("base", bench::ReadFileBytes(dest + "base.pak"));
-}
-
-TEST_F(RunInstallTest, DiscTwoIsAskedForWhileDiscOneIsInTheOnlyDrive)
-{
-    std::string disc1 = MakeDisc("disc1", {{"base.pak", "base"}});
-    std::string disc2 = MakeDisc("disc2", {{"v2_0.pak", "voice"}});
-    ASSERT_TRUE(InsertDisc('d', disc1, "hoshikage1"));
-
-    std::vector<probe::DialogView> boxes;
-    bool swapped = false;
-    int result = Run({"*1", "base.pak", "*2", "v2_0.pak", ""},
-                     [&](const probe::DialogView&, size_t index) {
-                         if (index == 1)
-                             swapped = InsertDisc('d', disc2, "hoshikage2");
-                         return IDOK;
-                     },
-                     &boxes);
-    EXPECT_TRUE(swapped);
-    EXPECT_EQ(1, result);
-    ASSERT_EQ(3u, boxes.size());
-    ExpectDiscPrompt(2, boxes[0]);
-    ExpectDiscPrompt(2, boxes[1]);
-    ExpectCompletion(boxes[2]);
-    EXPECT_EQ("base", bench::ReadFileBytes(dest + "base.pak"));
-    EXPECT_EQ("voice", bench::ReadFileBytes(dest + "v2_0.pak"));
-}
-
-TEST_F(RunInstallTest, BothDiscsInDrivesNeverPrompt)
-{
-    ASSERT_TRUE(InsertDisc('d', MakeDisc("disc2", {{"v2_0.pak", "voice"}}), "hoshikage2"));
-    ASSERT_TRUE(InsertDisc('e', MakeDisc("disc1", {{"base.pak", "base"}}), "hoshikage1"));
-
-    std::vector<probe::DialogView> boxes;
-    EXPECT_EQ(1, Run({"*1", "base.pak", "*2", "v2_0.pak", ""}, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    ExpectCompletion(boxes[0]);
-    EXPECT_EQ("voice", bench::ReadFileBytes(dest + "v2_0.pak"));
-}
-
-TEST_F(RunInstallTest, CancelAtTheDiscPromptEndsTheRunQuietly)
-{
-    std::string disc1 = MakeDisc("disc1", {{"base.pak", "base"}});
-    ASSERT_TRUE(InsertDisc('d', disc1, "hoshikage1"));
-
-    std::vector<probe::DialogView> boxes;
-    int result = Run({"*1", "base.pak", "*2", "v2_0.pak", ""},
-                     [](const probe::DialogView&, size_t) { return IDCANCEL; }, &boxes);
-    EXPECT_EQ(0, result);
-    ASSERT_EQ(1u, boxes.size());
-    ExpectDiscPrompt(2, boxes[0]);
-    EXPECT_EQ("base", bench::ReadFileBytes(dest + "base.pak"));
-    EXPECT_FALSE(bench::FileExists(dest + "v2_0.pak"));
+    EXPECT_TRUE(bench::FolderContents(dest + "data\\").empty()) << bench::FolderContents(dest + "data\\").front();
 }
 
 TEST_F(RunInstallTest, AWalkWithoutEndMarkerStopsAfterEntry99)

@@ -1,7 +1,6 @@
 // tests/system/SystemTestSupport.h
-// What the system-layer tests share: Unix paths of the bench's Windows
-// paths, a fixture that leaves Wine's drives as it found them, and small
-// file helpers.
+// A fixture for the system-layer tests that leaves Wine's drives as it
+// found them.
 #pragma once
 
 #include "sys/Win32.h"
@@ -13,17 +12,6 @@
 
 namespace systest
 {
-// The Unix path of a path on Wine's Z: drive, without a trailing slash.
-// Two-byte characters pass unchanged, so Wine turns them into UTF-8 when
-// the path goes to a Unix program.
-std::string UnixPath(const std::string& windowsPath);
-
-// Shift-JIS text as UTF-8, as Unix programs print it.
-std::string Utf8(const std::string& ansiText);
-
-// The names found directly inside a folder, without "." and "..".
-std::vector<std::string> FolderContents(const std::string& folder);
-
 // A test that defines drives of its own: every drive but C: and Z: is
 // taken away before and after it.
 class DriveTest : public testing::Test

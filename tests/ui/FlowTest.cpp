@@ -73,15 +73,20 @@ void FlowTest::FinishRun()
     ASSERT_TRUE(probe::WaitUntil([&] { return IsWindowVisible(setup.Page(IDC_LAUNCH)); }, 10000));
 }
 
+void FlowTest::StartRun(const std::string& base, bool full)
+{
+    ASSERT_TRUE(setup.Start());
+    OpenOptions();
+    ChooseDestination(base, full);
+    PressStart((full ? FullQuestion : MinimalQuestion)(base), IDYES);
+}
+
 void FlowTest::InstallFrom(const std::string& base, bool full)
 {
     InsertDisc('d', 1);
     if (full)
         InsertDisc('e', 2);
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
-    ChooseDestination(base, full);
-    PressStart((full ? FullQuestion : MinimalQuestion)(base), IDYES);
+    StartRun(base, full);
     FinishRun();
 }
 

@@ -27,6 +27,8 @@ protected:
     void ChooseDestination(const std::string& base, bool full);
     // Presses Start and expects the question; answers it with answer.
     void PressStart(const std::string& question, int answer);
+    // From a fresh start to a run confirmed into base.
+    void StartRun(const std::string& base, bool full);
     // Full install of both discs into base, through to the start page.
     void InstallFrom(const std::string& base, bool full);
     // Waits for the completion message and closes it; the start page

@@ -14,10 +14,7 @@ TEST_F(InstallRunTest, FullInstallCopiesSeventeenFilesFromTwoDiscs)
 {
     InsertDisc('d', 1);
     InsertDisc('e', 2);
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
-    ChooseDestination(scratch, true);
-    PressStart(FullQuestion(scratch), IDYES);
+    StartRun(scratch, true);
 
     probe::DialogView done = setup.WaitForMessageBox(60000);
     ASSERT_EQ(CompletedText, done.text);
@@ -36,10 +33,7 @@ TEST_F(InstallRunTest, FullInstallCopiesSeventeenFilesFromTwoDiscs)
 
 TEST_F(InstallRunTest, MissingDiscIsAskedForUntilItIsInserted)
 {
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
-    ChooseDestination(scratch, false);
-    PressStart(MinimalQuestion(scratch), IDYES);
+    StartRun(scratch, false);
 
     probe::DialogView prompt = setup.WaitForMessageBox();
     EXPECT_EQ(DiscCaption, prompt.caption);
@@ -59,11 +53,8 @@ TEST_F(InstallRunTest, MissingDiscIsAskedForUntilItIsInserted)
 TEST_F(InstallRunTest, CancelAtTheSecondDiscEndsAfterElevenFilesAndRollsBack)
 {
     InsertDisc('d', 1);
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
     std::string base = scratch + "Morihane\\";
-    ChooseDestination(base, true);
-    PressStart(FullQuestion(base), IDYES);
+    StartRun(base, true);
 
     probe::DialogView prompt = setup.WaitForMessageBox(60000);
     EXPECT_EQ(DiscCaption, prompt.caption);
@@ -86,10 +77,7 @@ TEST_F(InstallRunTest, CancelAtTheSecondDiscEndsAfterElevenFilesAndRollsBack)
 TEST_F(InstallRunTest, DiscTwoInTheOnlyDriveAfterDiscOneGoesOn)
 {
     InsertDisc('d', 1);
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
-    ChooseDestination(scratch, true);
-    PressStart(FullQuestion(scratch), IDYES);
+    StartRun(scratch, true);
 
     probe::DialogView prompt = setup.WaitForMessageBox(60000);
     ASSERT_EQ(Disc2Prompt, prompt.text);
@@ -114,19 +102,10 @@ TEST_F(InstallRunTest, AMissingSourceIsNamedAndRolledBack)
         if (name != "base.pak" && name.compare(0, 3, "v2_") != 0)
             bench::WriteFileBytes(disc + name, bench::ReadFileBytes(DiscFile(name)));
     }
-    std::string discUnix = bench::RootUnix() + disc.substr(bench::Root().size() - 1);
-    for (char& c : discUnix)
-    {
-        if (c == '\\')
-            c = '/';
-    }
-    ASSERT_TRUE(bench::DefineDrive('d', bench::DriveKind::CdRom, discUnix, "hoshikage1"));
+    ASSERT_TRUE(bench::DefineDrive('d', bench::DriveKind::CdRom, bench::UnixPath(disc), "hoshikage1"));
 
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
     std::string base = scratch + "dest\\";
-    ChooseDestination(base, true);
-    PressStart(FullQuestion(base), IDYES);
+    StartRun(base, true);
 
     probe::DialogView failure = setup.WaitForMessageBox(30000);
     EXPECT_EQ("base.pakのコピーに失敗しました", failure.text);
@@ -145,10 +124,7 @@ TEST_F(InstallRunTest, AbortAnsweredNoGoesOnAndYesStopsWithoutAFailureMessage)
 {
     InsertDisc('d', 1);
     InsertDisc('e', 2);
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
-    ChooseDestination(scratch, true);
-    PressStart(FullQuestion(scratch), IDYES);
+    StartRun(scratch, true);
 
     // The click waits in the queue until the copier lets one message
     // through, after the first full chunk.
@@ -180,10 +156,7 @@ TEST_F(InstallRunTest, CloseBoxDuringACopyAsksAndYesAborts)
 {
     InsertDisc('d', 1);
     InsertDisc('e', 2);
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
-    ChooseDestination(scratch, true);
-    PressStart(FullQuestion(scratch), IDYES);
+    StartRun(scratch, true);
 
     ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_ABORT); }, 10000));
     PostMessageA(setup.Frame(), WM_CLOSE, 0, 0);
@@ -202,10 +175,7 @@ TEST_F(InstallRunTest, CloseBoxDuringACopyAsksAndYesAborts)
 TEST_F(InstallRunTest, MinimalInstallNeverAsksForTheSecondDisc)
 {
     InsertDisc('d', 1);
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
-    ChooseDestination(scratch, false);
-    PressStart(MinimalQuestion(scratch), IDYES);
+    StartRun(scratch, false);
 
     probe::DialogView done = setup.WaitForMessageBox(60000);
     ASSERT_EQ(CompletedText, done.text);
@@ -225,10 +195,7 @@ TEST_F(InstallRunTest, MinimalInstallNeverAsksForTheSecondDisc)
 TEST_F(InstallRunTest, ASecondRunStartsFromNothing)
 {
     InsertDisc('d', 1);
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
-    ChooseDestination(scratch, true);
-    PressStart(FullQuestion(scratch), IDYES);
+    StartRun(scratch, true);
     probe::DialogView prompt = setup.WaitForMessageBox(60000);
     ASSERT_EQ(Disc2Prompt, prompt.text);
     setup.Answer(prompt, IDCANCEL);

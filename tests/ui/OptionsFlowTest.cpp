@@ -101,8 +101,7 @@ protected:
     bool MountAsDrive(const char* mount, char letter)
     {
         std::string unix = bench::RootUnix() + "/mnt/" + mount;
-        std::string probe = bench::RunUnix("mountpoint -q " + unix + " && echo mounted");
-        if (probe.find("mounted") == std::string::npos)
+        if (!bench::IsMountPoint(unix))
             return false;
         bench::RunUnix("rm -rf " + unix + "/*");
         return bench::DefineDrive(letter, bench::DriveKind::Fixed, unix);

@@ -91,27 +91,21 @@ TEST_F(SetupWindowTest, EscOnAPageEndsTheProgram)
     HWND button = setup.Control(IDC_EXIT);
     PostMessageA(button, WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageA(button, WM_KEYUP, VK_ESCAPE, 0);
-    DWORD code = 1;
-    ASSERT_TRUE(setup.WaitForExit(15000, &code));
-    EXPECT_EQ(0u, code);
+    setup.ExpectCleanExit();
 }
 
 TEST_F(SetupWindowTest, CloseBoxEndsTheProgram)
 {
     ASSERT_TRUE(setup.Start());
     PostMessageA(setup.Frame(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    DWORD code = 1;
-    ASSERT_TRUE(setup.WaitForExit(15000, &code));
-    EXPECT_EQ(0u, code);
+    setup.ExpectCleanExit();
 }
 
 TEST_F(SetupWindowTest, ExitButtonEndsTheProgram)
 {
     ASSERT_TRUE(setup.Start());
     setup.Click(IDC_EXIT);
-    DWORD code = 1;
-    ASSERT_TRUE(setup.WaitForExit(15000, &code));
-    EXPECT_EQ(0u, code);
+    setup.ExpectCleanExit();
 }
 
 TEST_F(SetupWindowTest, SecondStartEndsAtOnceWithoutAWindow)
@@ -119,9 +113,7 @@ TEST_F(SetupWindowTest, SecondStartEndsAtOnceWithoutAWindow)
     ASSERT_TRUE(setup.Start());
     SetupDriver second;
     ASSERT_TRUE(second.Launch());
-    DWORD code = 1;
-    ASSERT_TRUE(second.WaitForExit(15000, &code));
-    EXPECT_EQ(0u, code);
+    second.ExpectCleanExit();
     EXPECT_EQ(nullptr, probe::FindOpenDialog(nullptr, second.ProcessId()));
 
     // The first copy is unaffected.
