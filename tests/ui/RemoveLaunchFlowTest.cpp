@@ -24,6 +24,16 @@ protected:
         bench::WriteFileBytes(bench::LinkPath(), "link");
     }
 
+    // Starts the setup so that the stand-in game, once launched, writes the
+    // folder it was started in to record.
+    bool StartRecordingLaunches(const std::string& record)
+    {
+        SetEnvironmentVariableA("HOSHI_RECORD", record.c_str());
+        bool started = setup.Start();
+        SetEnvironmentVariableA("HOSHI_RECORD", nullptr);
+        return started;
+    }
+
     void RemoveFromStartPage()
     {
         ASSERT_TRUE(setup.Start());
@@ -132,9 +142,7 @@ TEST_F(RemoveLaunchFlowTest, LaunchStartsTheGameInItsFolderAndEnds)
     std::string folder = scratch + "hoshikage\\";
     PlantInstall(folder, false, "MIN", folder.c_str());
     std::string record = scratch + "launched.txt";
-    SetEnvironmentVariableA("HOSHI_RECORD", record.c_str());
-    ASSERT_TRUE(setup.Start());
-    SetEnvironmentVariableA("HOSHI_RECORD", nullptr);
+    ASSERT_TRUE(StartRecordingLaunches(record));
 
     setup.Click(IDC_LAUNCH);
     setup.ExpectCleanExit();
@@ -159,9 +167,7 @@ TEST_F(RemoveLaunchFlowTest, LaunchAfterTheRecordWentAwayStartsNothing)
     std::string folder = scratch + "hoshikage\\";
     PlantInstall(folder, false, "MIN", folder.c_str());
     std::string record = scratch + "launched.txt";
-    SetEnvironmentVariableA("HOSHI_RECORD", record.c_str());
-    ASSERT_TRUE(setup.Start());
-    SetEnvironmentVariableA("HOSHI_RECORD", nullptr);
+    ASSERT_TRUE(StartRecordingLaunches(record));
     ASSERT_TRUE(setup.IsEnabled(IDC_LAUNCH));
 
     bench::ForgetInstall();
