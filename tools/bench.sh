@@ -20,7 +20,7 @@ export BENCH_ROOT
 
 BENCH_PACKAGES=(cmake make googletest mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 xvfb xauth xdotool fonts-ipafont-gothic fonts-wine locales imagemagick
-  liblnk-utils)
+  liblnk-utils icoutils libxml2-utils)
 # Bump when the prefix's settings change, so a cached prefix is made anew.
 BENCH_PREFIX_VERSION=1
 
