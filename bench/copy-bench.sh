@@ -15,13 +15,16 @@
 # the best round. Then window against plain once more on a file of a voice
 # archive's size, where the bar moves far more often per chunk, and each
 # piece of the window work timed alone.
-# BENCH_BUILD picks the build folder, BENCH_ARCH the build (i686).
+# BENCH_BUILD picks the build folder, BENCH_ARCH the build (i686, or
+# x86_64 where this machine runs no 32-bit code).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../tools/bench.sh"
 
 rounds=${1:-5}
-arch=${BENCH_ARCH:-i686}
+bench_describe
+arch=${BENCH_ARCH:-$BENCH_HELPER_ARCH}
+bench_runs "$arch" || { bench_log "the $arch build cannot run on this machine"; exit 1; }
 size=1073741824
 chunk=100000
 dir=$BENCH_ROOT/copy-bench
@@ -31,9 +34,7 @@ exe=$BENCH_BUILD/$arch/bin/copy_bench.exe
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-bench_log "building $arch"
-bench_build "$arch" >/dev/null || exit 1
-[ "$arch" = i686 ] || bench_build i686 >/dev/null || exit 1
+bench_build "$arch"
 
 mkdir -p "$dir"
 if [ "$(stat -c %s "$src" 2>/dev/null)" != "$size" ]; then
@@ -50,8 +51,8 @@ voice_size=85100000
 voice=$dir/voice.bin
 [ "$(stat -c %s "$voice" 2>/dev/null)" = "$voice_size" ] || head -c "$voice_size" "$src" >"$voice"
 
-bench_start || exit 1
-trap 'rm -f "$dst"; bench_stop' EXIT
+bench_start
+bench_on_stop 'rm -f "$dst"'
 
 fresh_destination() {
   rm -f "$dst"
@@ -131,7 +132,7 @@ chunks=$((size / chunk + 1))
 
 echo
 echo "copy of $size bytes ($chunks chunks of $chunk bytes), $rounds rounds: medians, and the best round"
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(free -g | awk '/^Mem:/ { print $2 }') GiB RAM, $(wine --version), $arch build"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(free -g | awk '/^Mem:/ { print $2 }') GiB RAM, $("$BENCH_LOADER" --version), $arch build"
 awk -v size="$size" -v chunks="$chunks" -v tw="$tw" -v tp="$tp" -v tc="$tc" -v bw="$bw" -v bp="$bp" -v bc="$bc" \
   -v sw="$(spread <<<"${times[window]}")" -v sp="$(spread <<<"${times[plain]}")" -v sc="$(spread <<<"${times[cp]}")" 'BEGIN {
   printf "                             median                    best\n"

@@ -4,7 +4,8 @@
 # time of the tour, so the window has its title bar; tests run without one.
 set -euo pipefail
 source "$(dirname "$0")/bench.sh"
-bench_build i686 screenshot_tour setup hoshi benchdrive >/dev/null
+bench_describe
+bench_build "$BENCH_HELPER_ARCH" screenshot_tour setup hoshi benchdrive
 bench_discs small
 
 desktop_on() {
@@ -12,14 +13,14 @@ desktop_on() {
   bench_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x640 /f
 }
 desktop_off() {
-  bench_reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
+  bench_wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
 }
 
 bench_start
-trap 'desktop_off; bench_stop' EXIT
+bench_on_stop desktop_off
 desktop_on
 bench_restart_wine
 export SHOTS_DIR=$BENCH_PROJECT/docs/images
 mkdir -p "$SHOTS_DIR"
-bench_wine "$BENCH_BUILD/i686/bin/screenshot_tour.exe"
+bench_step "screenshot tour" bench_wine "$BENCH_BUILD/$BENCH_HELPER_ARCH/bin/screenshot_tour.exe"
 ls -l "$SHOTS_DIR"
