@@ -17,6 +17,7 @@
 #include "install/ProgressPage.h"
 #include "res/resource.h"
 #include "sys/CodePage.h"
+#include "sys/SystemDlls.h"
 #include "ui/MainFrame.h"
 
 #include <commctrl.h>
@@ -81,8 +82,7 @@ ProgressPage* MakeVisiblePage()
 {
     AppInstance = GetModuleHandleA(nullptr);
     DialogList = new PtrList;
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    LoadCommonControls();
     TheMainFrame = new MainFrame;
     if (!TheMainFrame->Create(IDD_FRAME, nullptr) || Pages[PROGRESS_PAGE] == nullptr
         || Pages[PROGRESS_PAGE]->Handle() == nullptr)

@@ -3,6 +3,7 @@
 #include "app/ArrowCursor.h"
 #include "app/SetupApp.h"
 #include "sys/CodePage.h"
+#include "sys/SystemDlls.h"
 #include "sys/Win32.h"
 
 namespace
@@ -12,6 +13,7 @@ const char MutexName[] = "HOSHIKAGE SETUP";
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    RestrictDllSearch();
     LoadLeadBytes(CP_ACP);
     ArrowCursor cursor;
 

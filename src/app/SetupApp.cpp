@@ -3,17 +3,16 @@
 
 #include "app/Globals.h"
 #include "res/resource.h"
+#include "sys/SystemDlls.h"
 #include "ui/MainFrame.h"
 
-#include <commctrl.h>
 #include <new>
 
 int SetupApp::InitInstance()
 {
     // Template 105 names the progress-bar class; it must exist before the
     // frame creates its pages.
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    LoadCommonControls();
 
     TheMainFrame = new (std::nothrow) MainFrame;
     if (TheMainFrame == nullptr)

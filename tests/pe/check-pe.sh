@@ -3,6 +3,9 @@
 # run it, so they hold for a build that this machine cannot start.
 #   imports    the import table names only DLLs that Windows always takes
 #              from its system folder
+#   manifest   the application manifest: well-formed, administrator rights,
+#              the Windows versions from Vista to 11, nothing that changes
+#              how the pages look
 #   resources  the dialog templates, the start-page bitmap and the icon
 #   size       it stays within 256 KiB
 set -uo pipefail
@@ -13,13 +16,33 @@ fail() { echo "check-pe: $exe: $*" >&2; exit 1; }
 
 case $check in
   imports)
-    allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll msvcrt.dll comctl32.dll "
+    allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll msvcrt.dll "
     dlls=$("${OBJDUMP:-x86_64-w64-mingw32-objdump}" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | tr -d '\r')
     [ -n "$dlls" ] || fail "no import table found"
     for dll in $dlls; do
       case $allowed in *" $dll "*) ;; *) fail "imports $dll" ;; esac
     done
     echo "imports: $(echo $dlls)"
+    ;;
+  manifest)
+    xml=$(wrestool -x -R -t 24 -n 1 "$exe") || fail "wrestool cannot read the resources"
+    [ -n "$xml" ] || fail "has no manifest (resource 1 of type 24)"
+    xmllint --noout - <<<"$xml" || fail "its manifest is not well-formed XML"
+    query() { xmllint --xpath "$1" - <<<"$xml" 2>/dev/null; }
+    el() { echo "*[local-name()='$1' and namespace-uri()='$2']"; }
+    v1=urn:schemas-microsoft-com:asm.v1 v3=urn:schemas-microsoft-com:asm.v3
+    compat=urn:schemas-microsoft-com:compatibility.v1
+    [ "$(query "string(/$(el assembly $v1)/@manifestVersion)")" = 1.0 ] || fail "the manifest's root is not an assembly 1.0"
+    level=$(query "string(/$(el assembly $v1)/$(el trustInfo $v3)/$(el security $v3)/$(el requestedPrivileges $v3)/$(el requestedExecutionLevel $v3)/@level)")
+    [ "$level" = requireAdministrator ] || fail "requested execution level is '$level'"
+    ids=$(query "/$(el assembly $v1)/$(el compatibility $compat)/$(el application $compat)/$(el supportedOS $compat)/@Id" |
+      grep -o '{[^}]*}' | sort | tr '\n' ' ')
+    want="{1f676c76-80e1-4239-95bb-83d0f6d0da78} {35138b9a-5d96-4fbd-8e2d-a2440225f93a} {4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38} {8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a} {e2011457-1546-43c5-a5fe-008deee3d3f0} "
+    [ "$ids" = "$want" ] || fail "supported systems are '$ids'"
+    # A common-controls 6 dependency or a DPI setting would change the pages.
+    extra=$(query "count(//*[local-name()='dependency' or local-name()='dpiAware' or local-name()='dpiAwareness'])")
+    [ "$extra" = 0 ] || fail "the manifest holds a dependency or a DPI setting"
+    echo "manifest: requireAdministrator, Vista 7 8 8.1 10"
     ;;
   resources)
     listing=$(wrestool -l "$exe") || fail "wrestool cannot read the resources"

@@ -77,6 +77,24 @@ void WriteRecord(const char* install, const char* directory)
     RegCloseKey(key);
 }
 
+void OverrideDll(const std::string& program, const std::string& dll, const std::string& order)
+{
+    std::string subkey = "Software\\Wine\\AppDefaults\\" + program + "\\DllOverrides";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, dll.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
+                                            static_cast<DWORD>(order.size() + 1)));
+    RegCloseKey(key);
+}
+
+void ForgetDllOverrides(const std::string& program)
+{
+    std::string subkey = "Software\\Wine\\AppDefaults\\" + program;
+    RegDeleteKeyA(HKEY_CURRENT_USER, (subkey + "\\DllOverrides").c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, subkey.c_str());
+}
+
 std::string ProgramsFolder()
 {
     char buffer[MAX_PATH];

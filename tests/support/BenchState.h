@@ -25,6 +25,15 @@ std::string ProgramsFolder();
 std::string StartMenuFolder();
 std::string LinkPath();
 
+// Makes Wine load dll ("comctl32") in programs of that file name
+// ("setup.exe") in the order given ("native,builtin": first a file found
+// as Windows searches for it, then Wine's own), from their next start on.
+// Wine keys such overrides by file name; a child reads WINEDLLOVERRIDES
+// from the Unix environment it inherits, not from its environment block.
+void OverrideDll(const std::string& program, const std::string& dll, const std::string& order);
+// Drops every override of programs of that name.
+void ForgetDllOverrides(const std::string& program);
+
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);

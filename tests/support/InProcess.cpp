@@ -5,15 +5,13 @@
 #include "app/PtrList.h"
 #include "ui/Dialog.h"
 #include "res/resource.h"
+#include "sys/SystemDlls.h"
 #include "ui/MainFrame.h"
-
-#include <commctrl.h>
 
 void InProcessTest::SetUp()
 {
     // As SetupApp does before the frame makes its pages.
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    LoadCommonControls();
     AppInstance = GetModuleHandleA(nullptr);
     DialogList = new PtrList;
     for (Dialog*& page : Pages)

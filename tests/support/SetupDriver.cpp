@@ -65,9 +65,14 @@ std::string SetupDriver::SetupPath()
 
 bool SetupDriver::Launch()
 {
+    return Launch(SetupPath());
+}
+
+bool SetupDriver::Launch(const std::string& program)
+{
     Kill();
     m_frame = nullptr;
-    std::string command = "\"" + SetupPath() + "\"";
+    std::string command = "\"" + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
@@ -80,8 +85,16 @@ bool SetupDriver::Launch()
 
 bool SetupDriver::Start()
 {
-    if (!Launch())
-        return false;
+    return Launch() && WaitForFrame();
+}
+
+bool SetupDriver::Start(const std::string& program)
+{
+    return Launch(program) && WaitForFrame();
+}
+
+bool SetupDriver::WaitForFrame()
+{
     FrameSearch search = {m_process.dwProcessId, nullptr};
     probe::WaitUntil(
         [&] {

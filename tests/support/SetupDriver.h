@@ -18,6 +18,8 @@ public:
     // Starts the setup.exe that lies beside the test program, and waits for
     // its frame. False (with a test failure) when no frame came.
     bool Start();
+    // Starts another copy of the program the same way.
+    bool Start(const std::string& program);
     // Starts it without waiting for anything.
     bool Launch();
 
@@ -58,6 +60,8 @@ public:
     static std::string SetupPath();
 
 private:
+    bool Launch(const std::string& program);
+    bool WaitForFrame();
     void Kill();
 
     PROCESS_INFORMATION m_process;
