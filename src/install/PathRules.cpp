@@ -53,6 +53,14 @@ void GetRootPath(char* out, const char* path)
     out[length] = '\0';
 }
 
+bool IsFullPath(const char* path)
+{
+    char letter = static_cast<char>(path[0] | 0x20);
+    bool drive = letter >= 'a' && letter <= 'z' && path[1] == ':' && path[2] == '\\';
+    bool unc = path[0] == '\\' && path[1] == '\\';
+    return drive || unc;
+}
+
 int CreateDirectoryPath(const char* path)
 {
     char prefix[MAX_PATH];

@@ -22,6 +22,11 @@ int AddTrailingBackslash(char* path, size_t bufferSize = MAX_PATH);
 // of it when shorter. out holds MAX_PATH bytes.
 void GetRootPath(char* out, const char* path);
 
+// Whether path names its place by itself: a drive letter, a colon and a
+// separator, or a UNC path. Any other path depends on the current folder or
+// drive.
+bool IsFullPath(const char* path);
+
 // Asks for every folder along path, shallowest first, ignoring the
 // outcomes; a folder that cannot be made shows when it is used. Returns 1.
 int CreateDirectoryPath(const char* path);

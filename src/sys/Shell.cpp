@@ -35,10 +35,15 @@ int BrowseForFolder(char* path, HWND owner, const char* initialPath)
         allocator->Release();
         return 0;
     }
-    SHGetPathFromIDListA(chosen, path);
+    // The shell may give no path even for a folder it let the user choose;
+    // then nothing was chosen, and the caller's text must stay.
+    char chosenPath[MAX_PATH] = "";
+    int gotPath = SHGetPathFromIDListA(chosen, chosenPath) && chosenPath[0] != '\0';
+    if (gotPath)
+        memcpy(path, chosenPath, sizeof(chosenPath));
     allocator->Free(chosen);
     allocator->Release();
-    return 1;
+    return gotPath;
 }
 
 int CreateShortcut(const char* linkPath, const char* target, const char* arguments, const char* workingFolder,

@@ -7,7 +7,8 @@
 
 // Shows the folder picker, limited to file-system folders, with
 // initialPath selected. On 1 path (MAX_PATH bytes) holds the chosen folder;
-// on 0 (cancelled, or no shell allocator) it is untouched.
+// on 0 (cancelled, no shell allocator, or a choice the shell gives no path
+// for) it is untouched.
 int BrowseForFolder(char* path, HWND owner, const char* initialPath);
 
 // Saves a shell link at linkPath, whose folder must exist. arguments and

@@ -103,7 +103,10 @@ void MenuPage::Remove()
     int full = opened && key.ReadString(InstallValueName, installValue, sizeof(installValue)) == ERROR_SUCCESS
         && strcmp(installValue, InstallManifest::RecordValue(INSTALL_FULL)) == 0;
     InstallType = full ? INSTALL_FULL : INSTALL_MINIMAL;
-    if (haveFolder)
+    // A folder that is not a full path would be looked for wherever the
+    // current folder happens to be, and another program's files of the same
+    // names deleted there.
+    if (haveFolder && IsFullPath(folder))
         RemoveInstalledFiles(folder);
 
     StartMenuEntry entry;

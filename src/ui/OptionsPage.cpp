@@ -118,15 +118,17 @@ void OptionsPage::Browse()
 void OptionsPage::Start()
 {
     char baseFolder[FOLDER_TEXT_SIZE + 1];
+    char typedFolder[MAX_PATH];
     char installFolder[MAX_PATH];
-    if (!ComposeInstallFolder(installFolder, baseFolder))
+    if (!ComposeInstallFolder(typedFolder, baseFolder) || !ResolveInstallFolder(installFolder, typedFolder))
     {
         MessageBox(PathTooLongText, ConfirmCaption, MB_OK | MB_ICONHAND);
         return;
     }
 
+    // The questions speak of the folder as the player typed it.
     InstallType = SelectedInstallType();
-    if (!ConfirmDestination(baseFolder, InstallType) || !ConfirmFreeSpace(installFolder, InstallType))
+    if (!ConfirmDestination(baseFolder, InstallType) || !ConfirmFreeSpace(typedFolder, InstallType))
         return;
     InstallType = SelectedInstallType();
 
@@ -143,14 +145,24 @@ void OptionsPage::Start()
 }
 
 // The base folder is the edit's text with a trailing separator, and the
-// install folder its "hoshikage" sub-folder. Returns 0 when the install
-// folder leaves no room for the paths made from it.
+// install folder its "hoshikage" sub-folder. Returns 0 when that does not
+// fit in MAX_PATH.
 int OptionsPage::ComposeInstallFolder(char* installFolder, char* baseFolder)
 {
     GetItemText(IDC_FOLDER, baseFolder, FOLDER_TEXT_SIZE);
     AddTrailingBackslash(baseFolder, FOLDER_TEXT_SIZE + 1);
     return FormatText(installFolder, MAX_PATH, "%s%s", baseFolder, InstallFolderName)
-        && AddTrailingBackslash(installFolder, MAX_PATH)
+        && AddTrailingBackslash(installFolder, MAX_PATH);
+}
+
+// The run, the roll-back, the record and the shortcut take the folder as a
+// full path: a relative one ("hoshikage\" from an empty edit) would follow
+// whatever the current folder happens to be. Returns 0 when the full path
+// leaves no room for the paths made from it.
+int OptionsPage::ResolveInstallFolder(char* installFolder, const char* typedFolder)
+{
+    DWORD length = GetFullPathNameA(typedFolder, MAX_PATH, installFolder, nullptr);
+    return length > 0 && length < MAX_PATH && AddTrailingBackslash(installFolder, MAX_PATH)
         && FitsInstallFolder(installFolder);
 }
 

@@ -25,6 +25,7 @@ private:
     void Browse();
     void Start();
     int ComposeInstallFolder(char* installFolder, char* baseFolder);
+    int ResolveInstallFolder(char* installFolder, const char* typedFolder);
     int ConfirmDestination(const char* baseFolder, int installType);
     int ConfirmFreeSpace(const char* installFolder, int installType);
     void CompleteInstall(const char* installFolder);

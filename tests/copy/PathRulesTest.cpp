@@ -175,6 +175,28 @@ TEST_F(PathRulesTest, GetRootPathTakesThreeBytesWhateverTheyAre)
     }
 }
 
+TEST_F(PathRulesTest, OnlyADriveWithItsSeparatorOrAUncPathIsFull)
+{
+    struct Case
+    {
+        const char* path;
+        bool full;
+    } cases[] = {
+        {"C:\\Games\\hoshikage\\", true},
+        {"z:\\", true},
+        {"\\\\server\\share\\hoshikage\\", true},
+        {"hoshikage\\", false},
+        {"", false},
+        {"C:", false},
+        {"C:hoshikage\\", false},
+        {"\\Games\\hoshikage\\", false},
+        {"1:\\", false},
+        {"ソ:\\", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.full, IsFullPath(c.path)) << Hex(c.path);
+}
+
 class PathRulesFolderTest : public PathRulesTest
 {
 protected:
