@@ -8,8 +8,8 @@
 #
 #   scratch OFFSET FILE   reads of FILE deliver the bytes before OFFSET, then
 #                         fail with EIO (a read across OFFSET comes back short)
-#   eject                 the disc is out: every open, read and listing fails
-#                         with ENOMEDIUM (the root folder itself still stats)
+#   eject                 the disc is out: every lookup, open, read and listing
+#                         fails with ENOMEDIUM, the root folder's too
 #   eject-at OFFSET FILE  the disc goes out when a read of FILE reaches byte
 #                         OFFSET: that read delivers the bytes before it
 #   rate BYTES [FILE]     each read of FILE (of every file, without FILE) is
@@ -122,14 +122,16 @@ class FaultDisc(Operations):
         except OSError as e:
             print('faultdisc: cannot log to %s: %s' % (rules.log, e), file=sys.stderr, flush=True)
 
-    def rules_or_out(self, path):
+    def rules_or_out(self):
         rules, out = self.control.current()
-        if out and path != '/':
+        # The root fails too: Wine then answers ERROR_NOT_READY for a file of
+        # the drive, as Windows does for a drive without a disc.
+        if out:
             raise FuseOSError(errno.ENOMEDIUM)
         return rules
 
     def getattr(self, path, fh=None):
-        self.rules_or_out(path)
+        self.rules_or_out()
         st = os.lstat(self.real(path))
         attrs = {k: getattr(st, k) for k in ('st_mode', 'st_nlink', 'st_size', 'st_uid', 'st_gid', 'st_ino')}
         attrs['st_mode'] &= ~0o222
@@ -152,7 +154,7 @@ class FaultDisc(Operations):
         return ['.', '..'] + names
 
     def open(self, path, fi):
-        self.rules_or_out(path)
+        self.rules_or_out()
         if fi.flags & (os.O_WRONLY | os.O_RDWR):
             raise FuseOSError(errno.EROFS)
         fi.fh = os.open(self.real(path), os.O_RDONLY)

@@ -39,7 +39,7 @@ faultdisc_is_mounted() {
 }
 
 faultdisc_mount() {
-  local source mount control pid i why
+  local source mount control pid i why=
   source=$(faultdisc_absolute "$1") mount=$(faultdisc_absolute "$2") control=$(faultdisc_absolute "$3")
   if [ ! -c /dev/fuse ]; then
     faultdisc_log "cannot mount $mount: no /dev/fuse"
@@ -63,9 +63,11 @@ faultdisc_mount() {
   FAULTDISC_PIDS+=("$pid")
   FAULTDISC_MOUNTS+=("$mount")
   for i in $(seq 1 100); do
-    if faultdisc_is_mounted "$mount" && timeout 5 stat "$mount" >/dev/null 2>&1; then
+    # It answers: with the root's attributes, or that its disc is out.
+    if faultdisc_is_mounted "$mount" && why=$(LC_ALL=C timeout 5 stat "$mount" 2>&1 >/dev/null); then
       return 0
     fi
+    case $why in *'No medium found'*) return 0 ;; esac
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
