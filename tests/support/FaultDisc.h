@@ -2,9 +2,10 @@
 // The bench's failing disc (tools/faultdisc): a sample disc served
 // read-only through FUSE, with the faults a test asks for. Put it behind a
 // CD-ROM letter with bench::DefineDrive(letter, DriveKind::CdRom, Unix(),
-// label). Under Wine an eject does not change the drive's label: the mount
-// manager answers the one it was given, so a disc prompt still finds the
-// drive until the test also takes the drive away or re-points it.
+// label). Once the disc is out, Wine answers ERROR_NOT_READY for its files
+// and folders, as Windows does, but still the label it was given (the mount
+// manager keeps it): a search by label finds the drive until the test also
+// takes the drive away or re-points it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -33,7 +34,8 @@ public:
     // its next request. FILE is the name inside the disc, any case.
     // Reads of file deliver the bytes before offset, then fail (a scratch).
     void Scratch(const std::string& file, unsigned offset);
-    // Every open, read and listing fails from now on (the disc taken out).
+    // Every lookup, open, read and listing fails from now on (the disc
+    // taken out).
     void Eject();
     // The disc goes out once a read of file reaches offset; that read
     // delivers the bytes before it.

@@ -126,9 +126,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, FaultDiscTest, testing::Values(
              "story.dat", 1, 5, ERROR_NOT_READY, true, 3, 0},
     DiscCase{"TheDiscTakenOutAtAnOffset", [](bench::FaultDisc& d) { d.EjectAt("base.pak", 150000); },
              "base.pak", 1, 150000, ERROR_NOT_READY, false, 4, 0},
-    // Wine finds no such file, where Windows would say the drive is not ready.
     DiscCase{"TheDiscTakenOutNow", [](bench::FaultDisc& d) { d.Eject(); },
-             "base.pak", 1, 0, ERROR_FILE_NOT_FOUND, false, 0, 0},
+             "base.pak", 1, 0, ERROR_NOT_READY, false, 0, 0},
     DiscCase{"ASlowDriveAnswersAfterTheTimeAtItsRate", [](bench::FaultDisc& d) { d.Rate(Rate); },
              "base.pak", 1, 250000, 0, true, 3, Rate}),
     [](const testing::TestParamInfo<DiscCase>& info) { return std::string(info.param.name); });
