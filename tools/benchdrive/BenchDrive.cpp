@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace bench
@@ -70,8 +71,16 @@ bool DefineDrive(char letter, DriveKind kind, const std::string& unixPath, const
 {
     if (kind == DriveKind::CdRom && !label.empty())
     {
-        std::ofstream labelFile(WindowsPath(unixPath + "/.windows-label"), std::ios::binary | std::ios::trunc);
-        labelFile << label << '\n';
+        // A disc served read-only already holds its label: no write to fail.
+        std::string path = WindowsPath(unixPath + "/.windows-label");
+        std::string text = label + '\n';
+        std::ifstream held(path, std::ios::binary);
+        std::string heldText((std::istreambuf_iterator<char>(held)), std::istreambuf_iterator<char>());
+        if (heldText != text)
+        {
+            std::ofstream labelFile(path, std::ios::binary | std::ios::trunc);
+            labelFile << text;
+        }
     }
     return SendRequest(letter, kind == DriveKind::CdRom ? DRIVE_CDROM : DRIVE_FIXED, unixPath, label);
 }

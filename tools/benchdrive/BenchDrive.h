@@ -15,7 +15,8 @@ enum class DriveKind
 };
 
 // Points letter at the Unix folder unixPath. For a CD-ROM the label is
-// written to the folder's .windows-label first. Returns true on success.
+// written to the folder's .windows-label first, unless the file holds it
+// already (a read-only disc). Returns true on success.
 bool DefineDrive(char letter, DriveKind kind, const std::string& unixPath, const std::string& label = "");
 // Takes the letter away.
 bool RemoveDrive(char letter);
