@@ -25,10 +25,11 @@ BENCH_LOGS=$BENCH_BUILD/logs
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export BENCH_ROOT
+source "$BENCH_PROJECT/tools/faultdisc/faultdisc.sh"
 
 BENCH_PACKAGES=(cmake make googletest mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 xvfb xauth xdotool fonts-ipafont-gothic fonts-wine locales imagemagick
-  liblnk-utils icoutils libxml2-utils)
+  liblnk-utils icoutils libxml2-utils "${FAULTDISC_PACKAGES[@]}")
 # Bump when the prefix's settings change, so a cached prefix is made anew.
 BENCH_PREFIX_VERSION=2
 export BENCH_LOCALE=ja_JP.UTF-8
@@ -276,6 +277,9 @@ bench_stop() {
     timeout -k 5 30 wineserver -w >/dev/null 2>&1
     BENCH_SERVER_UP=
   fi
+  # Only once no Wine process can touch them: a FUSE mount whose process
+  # is gone hangs whatever reads it.
+  faultdisc_stop_all
   local m
   for m in "${BENCH_MOUNTS[@]}"; do
     umount -l "$m" 2>/dev/null
@@ -322,12 +326,19 @@ bench_discs() {
     "$BENCH_BUILD/$BENCH_HELPER_ARCH/bin/hoshi.exe"
 }
 
-# The small file systems some tests write to, under $BENCH_ROOT/mnt:
-#   small    256 KiB: a copy runs out of room in the middle of a file
-#   space    1300 MiB: exactly a full install's threshold of free space
-#   readonly read-only
+# The file systems some tests use, under $BENCH_ROOT/mnt:
+#   small       256 KiB: a copy runs out of room in the middle of a file
+#   space       1300 MiB: exactly a full install's threshold of free space
+#   readonly    read-only
+#   faultdisc1  the small install discs 1 and 2, as discs that fail when a
+#   faultdisc2  test asks (faultdisc1.control, faultdisc2.control)
 bench_test_mounts() {
   bench_mount_tmpfs "$BENCH_ROOT/mnt/small" size=256k
   bench_mount_tmpfs "$BENCH_ROOT/mnt/space" size=1300m
   bench_mount_tmpfs "$BENCH_ROOT/mnt/readonly" size=64k,ro
+  local n
+  for n in 1 2; do
+    faultdisc_mount "$BENCH_ROOT/discs-small/disc$n" "$BENCH_ROOT/mnt/faultdisc$n" "$BENCH_ROOT/mnt/faultdisc$n.control" \
+      || bench_log "no failing disc $n: the tests that need it are skipped"
+  done
 }
