@@ -7,15 +7,20 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/bench.sh
-started=$SECONDS
+declare -A took
+mark=$SECONDS
+took() { took[$1]=$((SECONDS - mark)); mark=$SECONDS; }
 
 bench_packages
+took packages
 bench_describe
 bench_build i686
 bench_build x86_64
+took build
 bench_discs small
 bench_start
 bench_test_mounts
+took bench
 
 status=0
 declare -A summary
@@ -34,6 +39,8 @@ for arch in i686 x86_64; do
   fi
 done
 
+took tests
+
 printf '\n===== the bench itself =====\n'
 if tests/bench/bench-test.sh; then
   summary[bench]="its own test passed"
@@ -41,8 +48,11 @@ else
   status=1
   summary[bench]="its own test FAILED"
 fi
+took bench-test
 
-printf '\n===== summary (%d s) =====\n' $((SECONDS - started))
+printf '\n===== summary =====\n'
+printf 'time: packages %d s, build %d s, bench up (prefix, discs, mounts) %d s, tests %d s, bench test %d s\n' \
+  "${took[packages]}" "${took[build]}" "${took[bench]}" "${took[tests]}" "${took[bench-test]}"
 for arch in bench i686 x86_64; do
   printf '%s: %s\n' "$arch" "${summary[$arch]}"
 done
