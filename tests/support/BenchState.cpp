@@ -210,11 +210,6 @@ std::string UnixPath(const std::string& windowsPath)
     return path;
 }
 
-bool IsMountPoint(const std::string& unixFolder)
-{
-    return RunUnix("mountpoint -q " + unixFolder + " && echo mounted").find("mounted") != std::string::npos;
-}
-
 std::string TestMount(const char* name)
 {
     std::string folder = RootUnix() + "/mnt/" + name;

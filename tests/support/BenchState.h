@@ -51,8 +51,6 @@ std::string DiscFile(const std::string& name);
 // Two-byte characters pass unchanged; Wine turns them into UTF-8 when the
 // path goes to a Unix program.
 std::string UnixPath(const std::string& windowsPath);
-// Whether the Unix folder is a mount point of its own.
-bool IsMountPoint(const std::string& unixFolder);
 // The bench's small file systems under $BENCH_ROOT/mnt: "small" holds
 // 256 KiB, "space" 1300 MiB. Empties the one named and returns its Unix
 // path. Where the bench did not mount it (mounting needs root) the running
