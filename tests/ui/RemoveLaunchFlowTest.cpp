@@ -197,9 +197,11 @@ TEST_P(PlantedRemovalTest, RemovesWhatTheRecordNames)
     std::vector<std::string> left = row.left;
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, bench::FolderContents(folder));
+    // Compared whole: a diff of the voice archives would run to megabytes.
     for (const std::string& name : left)
-        EXPECT_EQ(name == "save01.dat" ? "mine" : bench::ReadFileBytes(DiscFile(name)),
-                  bench::ReadFileBytes(folder + name)) << name;
+        EXPECT_TRUE(bench::ReadFileBytes(folder + name)
+                    == (name == "save01.dat" ? "mine" : bench::ReadFileBytes(DiscFile(name))))
+            << name << " changed or gone";
     EXPECT_EQ(!left.empty(), bench::FolderExists(folder));
     ExpectEntryAndRecordGone();
     setup.Close();
