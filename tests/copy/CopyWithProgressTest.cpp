@@ -44,6 +44,15 @@ std::vector<unsigned> EachPercentTimes(unsigned repeat)
     return values;
 }
 
+// The line naming the source, then the file bar's positions.
+std::vector<ControlEvent> LineAndFileBar(const std::string& source, const std::vector<unsigned>& fileBar)
+{
+    std::vector<ControlEvent> events = {Text(IDC_FILE_LINE, CopyingLine(source))};
+    for (unsigned position : fileBar)
+        events.push_back(Bar(IDC_FILE_BAR, position));
+    return events;
+}
+
 class CopyWithProgressTest : public copytest::ProgressFixture
 {
 protected:
@@ -52,24 +61,6 @@ protected:
         return page->CopyWithProgress(dest.c_str(), source.c_str());
     }
 };
-
-TEST_F(CopyWithProgressTest, EveryValueOfA250000ByteFileInOrder)
-{
-    page->BeginRun(5);
-    ControlLog::Clear();
-    std::string source = MakeSource("base.pak", 250000);
-    std::string dest = folder + "copy.pak";
-
-    ASSERT_EQ(1, Copy(dest, source));
-    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source)), Bar(IDC_FILE_BAR, 0),
-                                         Bar(IDC_FILE_BAR, 40), Bar(IDC_FILE_BAR, 80), Bar(IDC_FILE_BAR, 100),
-                                         Text(IDC_COUNT_LINE, "5ファイル中1ファイルコピー完了"),
-                                         Bar(IDC_TOTAL_BAR, 20)}),
-              ControlLog::Events());
-    EXPECT_EQ(1, page->Copied());
-    EXPECT_EQ(250000, copytest::FileLength(dest));
-    EXPECT_EQ(250000u, copytest::MatchingPrefix(dest));
-}
 
 struct BarCase
 {
@@ -87,7 +78,7 @@ class CopyWithProgressBarTest : public CopyWithProgressTest, public testing::Wit
 {
 };
 
-TEST_P(CopyWithProgressBarTest, FileBarSequence)
+TEST_P(CopyWithProgressBarTest, EveryValueInOrder)
 {
     const BarCase& c = GetParam();
     page->BeginRun(17);
@@ -96,9 +87,10 @@ TEST_P(CopyWithProgressBarTest, FileBarSequence)
     std::string dest = folder + "dest.bin";
 
     ASSERT_EQ(1, Copy(dest, source));
-    EXPECT_EQ(c.fileBar, ControlLog::Positions(IDC_FILE_BAR));
-    EXPECT_EQ(std::vector<unsigned>({5}), ControlLog::Positions(IDC_TOTAL_BAR));
-    EXPECT_EQ(std::vector<std::string>({"17ファイル中1ファイルコピー完了"}), ControlLog::Texts(IDC_COUNT_LINE));
+    std::vector<ControlEvent> events = LineAndFileBar(source, c.fileBar);
+    events.push_back(Text(IDC_COUNT_LINE, "17ファイル中1ファイルコピー完了"));
+    events.push_back(Bar(IDC_TOTAL_BAR, 5));
+    EXPECT_EQ(events, ControlLog::Events());
     EXPECT_EQ(1, page->Copied());
     EXPECT_EQ(c.size, copytest::FileLength(dest));
     EXPECT_EQ(c.size, copytest::MatchingPrefix(dest));
@@ -172,32 +164,6 @@ INSTANTIATE_TEST_SUITE_P(InstallTypes, CopyWithProgressRunTest,
                          [](const testing::TestParamInfo<RunCase>& info) {
                              return "Files" + std::to_string(info.param.total);
                          });
-
-TEST_F(CopyWithProgressTest, AMissingSourceLeavesAnEmptyDestination)
-{
-    page->BeginRun(5);
-    ASSERT_EQ(1, Copy(folder + "first.pak", MakeSource("first.pak.src", 1000)));
-    std::string dest = folder + "old.pak";
-    bench::WriteFileBytes(dest, "left from before");
-    ControlLog::Clear();
-
-    std::string missing = folder + "missing.pak";
-    EXPECT_EQ(0, Copy(dest, missing));
-    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(missing))}), ControlLog::Events());
-    EXPECT_EQ(1, page->Copied());
-    EXPECT_EQ(0, copytest::FileLength(dest)) << "the destination is opened, and emptied, first";
-}
-
-TEST_F(CopyWithProgressTest, AMissingDestinationFolderFailsBeforeTheSource)
-{
-    page->BeginRun(5);
-    std::string source = MakeSource("base.pak", 1000);
-    ControlLog::Clear();
-    EXPECT_EQ(0, Copy(folder + "no-such-folder\\base.pak", source));
-    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source))}), ControlLog::Events());
-    EXPECT_EQ(0, page->Copied());
-    EXPECT_EQ(1000u, copytest::MatchingPrefix(source));
-}
 
 TEST_F(CopyWithProgressTest, NoMessageIsLetThroughDuringAFileShorterThanAChunk)
 {
@@ -298,65 +264,91 @@ INSTANTIATE_TEST_SUITE_P(Answers, CopyWithProgressAbortButtonTest, testing::Valu
                              return std::string(info.param == IDYES ? "Yes" : "No");
                          });
 
-TEST_F(CopyWithProgressTest, AFullDiskInTheMiddleOfAFileFails)
+struct CopyFailure
 {
-    std::string mount = bench::RootUnix() + "/mnt/small";
-    if (!bench::IsMountPoint(mount))
-        GTEST_SKIP() << "no small file system at " << mount << " (mounting needs root)";
-    std::string dest = bench::WindowsPath(mount) + "\\v1_3.pak";
-    DeleteFileA(dest.c_str());
-    ULARGE_INTEGER freeBytes = {};
-    ASSERT_TRUE(GetDiskFreeSpaceExA((bench::WindowsPath(mount) + "\\").c_str(), &freeBytes, nullptr, nullptr));
-    ASSERT_GE(freeBytes.QuadPart, 250000u) << "something else fills " << mount;
-    ASSERT_LT(freeBytes.QuadPart, 300000u);
+    const char* name;
+    // 0: no source file at all.
+    unsigned sourceSize;
+    // The destination in the test's folder; "" when the test cannot go on.
+    std::string (*dest)(const std::string& folder);
+    // The source is cut to this length while the copy runs (0: never).
+    unsigned cutTo;
+    std::vector<unsigned> fileBar;
+    // The destination's length afterwards (-1: none).
+    long long minLength;
+    long long maxLength;
+};
 
+void PrintTo(const CopyFailure& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class CopyFailureTest : public CopyWithProgressTest, public testing::WithParamInterface<CopyFailure>
+{
+};
+
+TEST_P(CopyFailureTest, FailsAndCountsNothing)
+{
+    const CopyFailure& row = GetParam();
     page->BeginRun(5);
-    std::string source = MakeSource("v1_3.pak", 1000000);
+    std::string source = row.sourceSize != 0 ? MakeSource("source.pak", row.sourceSize) : folder + "missing.pak";
+    std::string dest = row.dest(folder);
+    if (dest.empty())
+        return;
+    copytest::Receiver receiver;
+    if (row.cutTo != 0)
+    {
+        // As a disc taken out or a file changed would.
+        receiver.onMessage = [&](UINT) {
+            bench::RunUnix("truncate -s " + std::to_string(row.cutTo) + " " + bench::UnixPath(source));
+        };
+        receiver.Post(WM_APP);
+    }
     ControlLog::Clear();
+
     EXPECT_EQ(0, Copy(dest, source));
-    // Two full chunks, then a short write in the third.
-    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source)), Bar(IDC_FILE_BAR, 0),
-                                         Bar(IDC_FILE_BAR, 10), Bar(IDC_FILE_BAR, 20)}),
-              ControlLog::Events());
+    EXPECT_EQ(LineAndFileBar(source, row.fileBar), ControlLog::Events());
     EXPECT_EQ(0, page->Copied());
     long long length = copytest::FileLength(dest);
-    EXPECT_GT(length, 200000);
-    EXPECT_LT(length, 300000);
-    DeleteFileA(dest.c_str());
+    EXPECT_GE(length, row.minLength);
+    EXPECT_LE(length, row.maxLength);
+    if (row.sourceSize != 0 && row.cutTo == 0)
+    {
+        EXPECT_EQ(row.sourceSize, copytest::MatchingPrefix(source)) << "the source is only read";
+    }
 }
 
-TEST_F(CopyWithProgressTest, ADestinationThatRefusesTheFirstWriteFails)
-{
-    std::string full = bench::RootUnix() + "/full-copy-" + std::to_string(GetCurrentProcessId());
-    bench::RunUnix("rm -f " + full + " && ln -s /dev/full " + full);
-    page->BeginRun(5);
-    std::string source = MakeSource("base.pak", 250000);
-    ControlLog::Clear();
-    EXPECT_EQ(0, Copy(bench::WindowsPath(full), source));
-    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source)), Bar(IDC_FILE_BAR, 0)}),
-              ControlLog::Events());
-    EXPECT_EQ(0, page->Copied());
-    // DeleteFileA cannot remove such a link.
-    bench::RunUnix("rm -f " + full);
-}
-
-TEST_F(CopyWithProgressTest, ASourceThatEndsEarlyFails)
-{
-    copytest::Receiver receiver;
-    page->BeginRun(5);
-    std::string source = MakeSource("v2_1.pak", 300000);
-    // Cut while the copy runs, as a disc taken out or a file changed would.
-    receiver.onMessage = [&](UINT) { bench::RunUnix("truncate -s 150000 " + bench::UnixPath(source)); };
-    receiver.Post(WM_APP);
-    ControlLog::Clear();
-    std::string dest = folder + "v2_1.pak.copy";
-
-    EXPECT_EQ(0, Copy(dest, source));
-    EXPECT_EQ(1, receiver.Dispatched());
-    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source)), Bar(IDC_FILE_BAR, 0),
-                                         Bar(IDC_FILE_BAR, 33)}),
-              ControlLog::Events());
-    EXPECT_EQ(0, page->Copied());
-    EXPECT_EQ(150000, copytest::FileLength(dest));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Failures, CopyFailureTest,
+    testing::Values(
+        // The destination is opened, and emptied, before the source.
+        CopyFailure{"MissingSource", 0,
+                    [](const std::string& folder) {
+                        bench::WriteFileBytes(folder + "old.pak", "left from before");
+                        return folder + "old.pak";
+                    },
+                    0, {}, 0, 0},
+        CopyFailure{"MissingDestinationFolder", 1000,
+                    [](const std::string& folder) { return folder + "no-such-folder\\base.pak"; }, 0, {}, -1, -1},
+        // Two full chunks, then a short write in the third.
+        CopyFailure{"FullDiskInTheMiddleOfAFile", 1000000,
+                    [](const std::string&) {
+                        std::string mount = bench::TestMount("small");
+                        if (mount.empty())
+                            return mount;
+                        std::string root = bench::WindowsPath(mount) + "\\";
+                        ULARGE_INTEGER freeBytes = {};
+                        EXPECT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &freeBytes, nullptr, nullptr));
+                        EXPECT_GE(freeBytes.QuadPart, 250000u) << "something else fills " << mount;
+                        EXPECT_LT(freeBytes.QuadPart, 300000u);
+                        return root + "v1_3.pak";
+                    },
+                    0, {0, 10, 20}, 200001, 299999},
+        // Wine gives a link to a device no length: -1.
+        CopyFailure{"ADestinationThatRefusesTheFirstWrite", 250000,
+                    [](const std::string& folder) { return bench::FullDiskFile(folder, "full.pak"); }, 0, {0}, -1, 0},
+        CopyFailure{"ASourceThatEndsEarly", 300000, [](const std::string& folder) { return folder + "cut.pak"; },
+                    150000, {0, 33}, 150000, 150000}),
+    [](const testing::TestParamInfo<CopyFailure>& info) { return std::string(info.param.name); });
 } // namespace

@@ -4,7 +4,6 @@
 #include "BenchDrive.h"
 #include "install/PathRules.h"
 #include "sys/CodePage.h"
-#include "sys/InstallRecord.h"
 #include "sys/Win32.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +16,8 @@ namespace bench
 {
 namespace
 {
-const char MakerKey[] = "Software\\Morihane";
+const char RecordKey[] = "Software\\Morihane\\ほしかげ";
+const char ShellFoldersKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char StartMenuSubfolder[] = "morihane\\～ ほしかげ ～\\";
 const char ShortcutFile[] = "～ ほしかげ ～.lnk";
 
@@ -32,14 +32,14 @@ std::string Slashless(std::string path)
 
 void ForgetInstall()
 {
-    RegDeleteKeyA(HKEY_CURRENT_USER, InstallRecordKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, RecordKey);
     DeleteFileA(LinkPath().c_str());
     RemoveDirectoryA(Slashless(StartMenuFolder()).c_str());
 }
 
 bool RecordExists()
 {
-    return KeyExists(InstallRecordKey);
+    return KeyExists(RecordKey);
 }
 
 bool KeyExists(const char* subkey)
@@ -56,7 +56,7 @@ bool ReadRecordValue(const char* name, std::string* value)
     char buffer[1024];
     DWORD size = sizeof(buffer);
     DWORD type = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, InstallRecordKey, name, RRF_RT_REG_SZ, &type, buffer, &size)
+    if (RegGetValueA(HKEY_CURRENT_USER, RecordKey, name, RRF_RT_REG_SZ, &type, buffer, &size)
         != ERROR_SUCCESS)
         return false;
     *value = buffer;
@@ -66,13 +66,13 @@ bool ReadRecordValue(const char* name, std::string* value)
 void WriteRecord(const char* install, const char* directory)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, InstallRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, RecordKey, 0, nullptr, 0, KEY_ALL_ACCESS,
                                              nullptr, &key, nullptr));
     if (install != nullptr)
-        RegSetValueExA(key, InstallValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(install),
+        RegSetValueExA(key, "INSTALL", 0, REG_SZ, reinterpret_cast<const BYTE*>(install),
                        static_cast<DWORD>(strlen(install) + 1));
     if (directory != nullptr)
-        RegSetValueExA(key, DirectoryValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(directory),
+        RegSetValueExA(key, "DIRECTORY", 0, REG_SZ, reinterpret_cast<const BYTE*>(directory),
                        static_cast<DWORD>(strlen(directory) + 1));
     RegCloseKey(key);
 }
@@ -99,7 +99,7 @@ std::string ProgramsFolder()
 {
     char buffer[MAX_PATH];
     DWORD size = sizeof(buffer);
-    if (RegGetValueA(HKEY_CURRENT_USER, ShellFoldersKey, ProgramsValueName, RRF_RT_REG_SZ, nullptr, buffer, &size)
+    if (RegGetValueA(HKEY_CURRENT_USER, ShellFoldersKey, "Programs", RRF_RT_REG_SZ, nullptr, buffer, &size)
         != ERROR_SUCCESS)
         return "";
     return Slashless(buffer) + "\\";
@@ -145,25 +145,18 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
 void RemoveTree(const std::string& path)
 {
     std::string folder = Slashless(path);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE)
+    for (const std::string& name : FolderContents(folder + "\\"))
     {
-        do
+        std::string child = folder + "\\" + name;
+        if (FolderExists(child))
+            RemoveTree(child);
+        else
         {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string child = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-            {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            // DeleteFileA cannot remove a link to a device.
+            if (!DeleteFileA(child.c_str()))
+                RunUnix("rm -f '" + UnixPath(child) + "'");
+        }
     }
     RemoveDirectoryA(folder.c_str());
 }
@@ -199,6 +192,22 @@ std::string Disc(int disc)
     return WindowsPath(DiscUnix(disc)) + "\\";
 }
 
+std::vector<std::string> ListedFiles(bool full)
+{
+    std::vector<std::string> files = {"base.pak", "story.dat", "imgdec.dll", "loader.dll", "hoshi.exe"};
+    for (const char* disc : {"1", "2"})
+    {
+        for (int i = 0; full && i < 6; ++i)
+            files.push_back(std::string("v") + disc + "_" + std::to_string(i) + ".pak");
+    }
+    return files;
+}
+
+std::string DiscFile(const std::string& name)
+{
+    return Disc(name.compare(0, 3, "v2_") == 0 ? 2 : 1) + name;
+}
+
 std::string UnixPath(const std::string& windowsPath)
 {
     std::string path = windowsPath;
@@ -219,9 +228,33 @@ std::string UnixPath(const std::string& windowsPath)
     return path;
 }
 
-bool IsMountPoint(const std::string& unixFolder)
+std::string TestMount(const char* name)
 {
-    return RunUnix("mountpoint -q " + unixFolder + " && echo mounted").find("mounted") != std::string::npos;
+    std::string folder = RootUnix() + "/mnt/" + name;
+    if (RunUnix("mountpoint -q " + folder + " && echo mounted").find("mounted") == std::string::npos)
+    {
+        [&] { GTEST_SKIP() << "no file system mounted at " << folder << " (mounting needs root)"; }();
+        return "";
+    }
+    RunUnix("rm -rf " + folder + "/*");
+    return folder;
+}
+
+bool TestMountAsDrive(const char* name, char letter)
+{
+    std::string folder = TestMount(name);
+    if (folder.empty())
+        return false;
+    bool defined = DefineDrive(letter, DriveKind::Fixed, folder);
+    EXPECT_TRUE(defined) << "cannot make " << folder << " drive " << letter;
+    return defined;
+}
+
+std::string FullDiskFile(const std::string& folder, const char* name)
+{
+    std::string link = UnixPath(folder + name);
+    RunUnix("rm -f '" + link + "' && ln -s /dev/full '" + link + "'");
+    return folder + name;
 }
 
 std::vector<std::string> FolderContents(const std::string& folder)

@@ -50,13 +50,27 @@ std::string Root();
 std::string DiscUnix(int disc);
 // The same as a Windows path with a backslash.
 std::string Disc(int disc);
+// The files of the install lists in list order: the five common ones, then
+// for a full install the voice archives of disc 1 and of disc 2.
+std::vector<std::string> ListedFiles(bool full);
+// Where a listed file lies on the sample discs.
+std::string DiscFile(const std::string& name);
 // The Unix path of a path on Wine's Z: drive or the prefix's C:, without a
 // trailing slash.
 // Two-byte characters pass unchanged; Wine turns them into UTF-8 when the
 // path goes to a Unix program.
 std::string UnixPath(const std::string& windowsPath);
-// Whether the Unix folder is a mount point of its own.
-bool IsMountPoint(const std::string& unixFolder);
+// The bench's small file systems under $BENCH_ROOT/mnt: "small" holds
+// 256 KiB, "space" 1300 MiB. Empties the one named and returns its Unix
+// path. Where the bench did not mount it (mounting needs root) the running
+// test is marked skipped and "" comes back: the test returns then.
+std::string TestMount(const char* name);
+// The same as a fixed drive letter. A drive that cannot be defined fails
+// the test. False when the test cannot go on.
+bool TestMountAsDrive(const char* name, char letter);
+// A file in folder that every write fails on, as on a full disk: a link
+// to /dev/full. Returns its Windows path; RemoveTree takes it away.
+std::string FullDiskFile(const std::string& folder, const char* name);
 // The names directly inside a folder (ending with a backslash), sorted,
 // without "." and "..".
 std::vector<std::string> FolderContents(const std::string& folder);

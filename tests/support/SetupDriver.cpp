@@ -3,47 +3,10 @@
 
 #include <gtest/gtest.h>
 
-const char SetupFrameTitle[] = "ほしかげ セットアップ 修正版";
-
 namespace
 {
 const DWORD StartTimeoutMs = 20000;
-
-struct FrameSearch
-{
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK MatchFrame(HWND window, LPARAM context)
-{
-    FrameSearch* search = reinterpret_cast<FrameSearch*>(context);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && probe::Text(window) == SetupFrameTitle && IsWindowVisible(window))
-    {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct PageSearch
-{
-    int controlId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchPage(HWND window, LPARAM context)
-{
-    PageSearch* search = reinterpret_cast<PageSearch*>(context);
-    if (probe::ClassName(window) == "#32770" && GetDlgItem(window, search->controlId) != nullptr)
-    {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
+const DWORD QueryTimeoutMs = 5000;
 } // namespace
 
 SetupDriver::SetupDriver() : m_process(), m_frame(nullptr)
@@ -95,15 +58,16 @@ bool SetupDriver::Start(const std::string& program)
 
 bool SetupDriver::WaitForFrame()
 {
-    FrameSearch search = {m_process.dwProcessId, nullptr};
+    DWORD pid = m_process.dwProcessId;
     probe::WaitUntil(
         [&] {
-            EnumWindows(MatchFrame, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr
-                || WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
+            m_frame = probe::FindTopLevel([&](HWND window) {
+                return probe::ProcessOf(window) == pid && IsWindowVisible(window)
+                    && probe::ClassName(window) == "#32770" && GetWindow(window, GW_OWNER) == nullptr;
+            });
+            return m_frame != nullptr || WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
         },
         StartTimeoutMs);
-    m_frame = search.found;
     if (m_frame == nullptr)
         ADD_FAILURE() << "the setup window did not appear";
     return m_frame != nullptr;
@@ -111,15 +75,21 @@ bool SetupDriver::WaitForFrame()
 
 HWND SetupDriver::Page(int controlId)
 {
-    PageSearch search = {controlId, nullptr};
-    EnumChildWindows(m_frame, MatchPage, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND page = GetWindow(m_frame, GW_CHILD); page != nullptr; page = GetWindow(page, GW_HWNDNEXT))
+    {
+        if (probe::ClassName(page) == "#32770" && GetDlgItem(page, controlId) != nullptr)
+            return page;
+    }
+    return nullptr;
 }
 
 HWND SetupDriver::Control(int id)
 {
     HWND page = Page(id);
-    return page != nullptr ? GetDlgItem(page, id) : nullptr;
+    HWND control = page != nullptr ? GetDlgItem(page, id) : nullptr;
+    if (control == nullptr)
+        ADD_FAILURE() << "no control " << id;
+    return control;
 }
 
 bool SetupDriver::IsVisible(int id)
@@ -136,8 +106,11 @@ bool SetupDriver::IsEnabled(int id)
 
 bool SetupDriver::IsChecked(int id)
 {
+    HWND control = Control(id);
     DWORD_PTR state = 0;
-    SendMessageTimeoutA(Control(id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    if (control != nullptr
+        && !SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, QueryTimeoutMs, &state))
+        ADD_FAILURE() << "control " << id << " does not answer";
     return state == BST_CHECKED;
 }
 
@@ -152,10 +125,17 @@ int SetupDriver::BarPosition(int id)
     return probe::BarPosition(Control(id));
 }
 
+bool SetupDriver::WaitVisible(int id, DWORD timeoutMs)
+{
+    HWND control = Control(id);
+    return control != nullptr && probe::WaitUntil([&] { return IsWindowVisible(control) != FALSE; }, timeoutMs);
+}
+
 void SetupDriver::Click(int id)
 {
     HWND button = Control(id);
-    ASSERT_NE(nullptr, button) << "no control " << id;
+    if (button == nullptr)
+        return;
     ASSERT_TRUE(IsWindowVisible(button)) << "control " << id << " is not visible";
     ASSERT_TRUE(IsWindowEnabled(button)) << "control " << id << " is disabled";
     PostMessageA(button, BM_CLICK, 0, 0);
@@ -164,8 +144,11 @@ void SetupDriver::Click(int id)
 void SetupDriver::SetText(int id, const std::string& text)
 {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
-                        5000, &result);
+    HWND control = Control(id);
+    if (control != nullptr
+        && !SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                                QueryTimeoutMs, &result))
+        ADD_FAILURE() << "control " << id << " does not answer";
 }
 
 probe::DialogView SetupDriver::WaitForMessageBox(DWORD timeoutMs)
@@ -184,7 +167,16 @@ bool SetupDriver::HasMessageBox()
 void SetupDriver::Answer(const probe::DialogView& box, int buttonId)
 {
     ASSERT_NE(nullptr, box.window);
-    EXPECT_TRUE(probe::Answer(box.window, buttonId)) << "the message box did not close";
+    ASSERT_TRUE(probe::Answer(box.window, buttonId)) << "the message box did not close";
+    Settle();
+}
+
+void SetupDriver::Settle()
+{
+    DWORD_PTR result = 0;
+    // A copy lets one message through per chunk: give it time.
+    if (!SendMessageTimeoutA(m_frame, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result))
+        ADD_FAILURE() << "the setup window does not answer (error " << GetLastError() << ")";
 }
 
 bool SetupDriver::WaitForExit(DWORD timeoutMs, DWORD* exitCode)

@@ -16,7 +16,8 @@ public:
     ~SetupDriver();
 
     // Starts the setup.exe that lies beside the test program, and waits for
-    // its frame. False (with a test failure) when no frame came.
+    // its frame: the process's visible dialog that nothing owns. False
+    // (with a test failure) when no frame came.
     bool Start();
     // Starts another copy of the program the same way.
     bool Start(const std::string& program);
@@ -29,12 +30,16 @@ public:
 
     // The page (a child dialog of the frame) that holds the control id.
     HWND Page(int controlId);
+    // The queries fail the test when the control is missing or does not
+    // answer, so a negative result comes only from a working window.
     HWND Control(int id);
     bool IsVisible(int id);
     bool IsEnabled(int id);
     bool IsChecked(int id);
     std::string Text(int id);
     int BarPosition(int id);
+    // Waits until the control (and so its page) shows.
+    bool WaitVisible(int id, DWORD timeoutMs = 10000);
 
     // Clicks a button the way a mouse can: only when it is visible and
     // enabled (a test failure otherwise).
@@ -47,8 +52,11 @@ public:
     probe::DialogView WaitForMessageBox(DWORD timeoutMs = 15000);
     // Whether a message box is open right now.
     bool HasMessageBox();
-    // Presses a button of the box and waits until it is gone.
+    // Presses a button of the box, waits until it is gone, then settles.
     void Answer(const probe::DialogView& box, int buttonId);
+    // A round trip to the program's thread: it answers only once it is back
+    // at its messages, so what a handler did before that is done by then.
+    void Settle();
 
     // Waits for the process to end; false when it did not in time.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
@@ -67,6 +75,3 @@ private:
     PROCESS_INFORMATION m_process;
     HWND m_frame;
 };
-
-// The frame's title, as Shift-JIS bytes.
-extern const char SetupFrameTitle[];

@@ -37,51 +37,62 @@ std::string ClassName(HWND window)
 
 namespace
 {
-struct DialogSearch
+struct TopLevelSearch
 {
-    HWND owner;
-    DWORD pid;
+    const std::function<bool(HWND)>& match;
     HWND found;
 };
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM context)
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM context)
 {
-    DialogSearch* search = reinterpret_cast<DialogSearch*>(context);
-    if (!IsWindowVisible(window) || ClassName(window) != "#32770")
+    TopLevelSearch* search = reinterpret_cast<TopLevelSearch*>(context);
+    if (!search->match(window))
         return TRUE;
-    if (search->owner != nullptr && GetWindow(window, GW_OWNER) != search->owner)
-        return TRUE;
-    if (search->pid != 0)
-    {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        if (pid != search->pid)
-            return TRUE;
-    }
     search->found = window;
     return FALSE;
 }
 } // namespace
 
-HWND FindOpenDialog(HWND owner, DWORD pid)
+HWND FindTopLevel(const std::function<bool(HWND)>& match)
 {
-    DialogSearch search = {owner, pid, nullptr};
-    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+    TopLevelSearch search = {match, nullptr};
+    EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-DialogView WaitForDialog(HWND owner, DWORD timeoutMs, DWORD pid)
+DWORD ProcessOf(HWND window)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+HWND FindOpenDialog(HWND owner)
+{
+    return FindTopLevel([&](HWND window) {
+        return IsWindowVisible(window) && ClassName(window) == "#32770" && GetWindow(window, GW_OWNER) == owner;
+    });
+}
+
+DialogView ViewOf(HWND dialog)
 {
     DialogView view;
-    WaitUntil([&] { return (view.window = FindOpenDialog(owner, pid)) != nullptr; }, timeoutMs);
-    if (view.window != nullptr)
+    view.window = dialog;
+    if (dialog != nullptr)
     {
-        view.caption = Text(view.window);
-        HWND text = GetDlgItem(view.window, 0xFFFF);
+        view.caption = Text(dialog);
+        HWND text = GetDlgItem(dialog, 0xFFFF);
         if (text != nullptr)
             view.text = Text(text);
     }
     return view;
+}
+
+DialogView WaitForDialog(HWND owner, DWORD timeoutMs)
+{
+    HWND dialog = nullptr;
+    WaitUntil([&] { return (dialog = FindOpenDialog(owner)) != nullptr; }, timeoutMs);
+    return ViewOf(dialog);
 }
 
 bool Answer(HWND dialog, int buttonId, DWORD timeoutMs)

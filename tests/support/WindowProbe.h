@@ -25,11 +25,15 @@ struct DialogView
     std::string text; // a message box's text; empty for other dialogs
 };
 
-// The visible top-level dialog owned by owner (or, with owner null, any of
-// process pid's), if one is open.
-HWND FindOpenDialog(HWND owner, DWORD pid = 0);
+// The first top-level window for which match holds, or null.
+HWND FindTopLevel(const std::function<bool(HWND)>& match);
+DWORD ProcessOf(HWND window);
+
+// The visible top-level dialog owned by owner, if one is open.
+HWND FindOpenDialog(HWND owner);
+DialogView ViewOf(HWND dialog);
 // Waits for such a dialog; window stays null when none came.
-DialogView WaitForDialog(HWND owner, DWORD timeoutMs, DWORD pid = 0);
+DialogView WaitForDialog(HWND owner, DWORD timeoutMs);
 // Presses the dialog's button with that id and waits for the dialog to go.
 bool Answer(HWND dialog, int buttonId, DWORD timeoutMs = 10000);
 

@@ -17,14 +17,12 @@ const ULONGLONG Sentinel = 0x0123456789abcdefull;
 class FreeSpaceTest : public systest::DriveTest
 {
 protected:
-    // The bench's 1300 MiB tmpfs as drive S:, or false when the bench could
-    // not mount it.
+    // The bench's 1300 MiB tmpfs as drive S:; false when the test cannot
+    // go on.
     bool DefineSpaceDrive()
     {
         spaceUnix = bench::RootUnix() + "/mnt/space";
-        if (bench::RunUnix("mountpoint -q " + spaceUnix + " && echo mounted").find("mounted") == std::string::npos)
-            return false;
-        return bench::DefineDrive('s', bench::DriveKind::Fixed, spaceUnix);
+        return bench::TestMountAsDrive("space", 's');
     }
 
     // The file system's own count of free bytes.
@@ -59,7 +57,7 @@ TEST_F(FreeSpaceTest, ARootThatIsNoDriveRootFailsWithZeroOutputs)
 TEST_F(FreeSpaceTest, AFixedDriveReportsItsSizeAndFreeBytes)
 {
     if (!DefineSpaceDrive())
-        GTEST_SKIP() << "no 1300 MiB tmpfs on this bench";
+        return;
     std::string probeFile = "S:\\free-space-probe.bin";
     DeleteFileA(probeFile.c_str());
 
@@ -79,7 +77,7 @@ TEST_F(FreeSpaceTest, AFixedDriveReportsItsSizeAndFreeBytes)
 TEST_F(FreeSpaceTest, TheOlderQueryAgreesOnTheTmpfs)
 {
     if (!DefineSpaceDrive())
-        GTEST_SKIP() << "no 1300 MiB tmpfs on this bench";
+        return;
     ULONGLONG freeBytes = 0;
     ULONGLONG totalBytes = 0;
     ASSERT_EQ(1, GetFreeDiskSpace("S:\\", &freeBytes, &totalBytes));

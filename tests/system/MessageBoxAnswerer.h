@@ -6,8 +6,10 @@
 
 #include "support/WindowProbe.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 class MessageBoxAnswerer
@@ -19,13 +21,10 @@ public:
 
     // More boxes than this mean the code under test loops: they are
     // cancelled (or acknowledged) and recorded as a problem.
-    enum
-    {
-        MAX_BOXES = 20
-    };
+    static constexpr size_t MaxBoxes = 20;
 
     MessageBoxAnswerer(HWND owner, Choice choice);
-    ~MessageBoxAnswerer();
+    ~MessageBoxAnswerer() { Stop(); }
 
     // Waits for the thread to end. The records are final afterwards.
     void Stop();
@@ -34,19 +33,15 @@ public:
     // What went wrong on the answering thread, for the test to report.
     const std::vector<std::string>& Problems() const { return m_problems; }
 
-    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
-    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
-
 private:
-    static DWORD WINAPI ThreadMain(void* self);
     void Watch();
 
     HWND m_owner;
     Choice m_choice;
-    HANDLE m_thread;
-    volatile LONG m_stop;
+    std::atomic<bool> m_stop;
     std::vector<probe::DialogView> m_boxes;
     std::vector<std::string> m_problems;
+    std::thread m_thread;
 };
 
 // Presses OK on every box.

@@ -1,6 +1,9 @@
 // tests/system/RegKeyTest.cpp
 // The registry key holder on keys of the test's own under
 // HKCU\Software\HoshikageBench, removed before and after every test.
+// For RegDeleteTreeA.
+#define _WIN32_WINNT 0x0600
+#include "support/BenchState.h"
 #include "sys/RegKey.h"
 
 #include <gtest/gtest.h>
@@ -11,23 +14,6 @@
 namespace
 {
 const char BenchKey[] = "Software\\HoshikageBench";
-
-// RegDeleteKeyA takes no key with subkeys.
-void DeleteTree(HKEY root, const std::string& subkey)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    char child[256];
-    DWORD length = sizeof(child);
-    while (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-    {
-        DeleteTree(key, child);
-        length = sizeof(child);
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(root, subkey.c_str());
-}
 
 // The process's open handles, from the system's handle table: the
 // process's own handle count is not kept by Wine.
@@ -81,25 +67,18 @@ protected:
     void SetUp() override
     {
         base = std::string(BenchKey) + "\\" + testing::UnitTest::GetInstance()->current_test_info()->name();
-        DeleteTree(HKEY_CURRENT_USER, base);
+        RegDeleteTreeA(HKEY_CURRENT_USER, base.c_str());
     }
     void TearDown() override
     {
-        DeleteTree(HKEY_CURRENT_USER, base);
+        RegDeleteTreeA(HKEY_CURRENT_USER, base.c_str());
         // Only once no other test's key is left below it.
         RegDeleteKeyA(HKEY_CURRENT_USER, BenchKey);
     }
 
     std::string Key(const char* name) const { return base + "\\" + name; }
 
-    bool Exists(const std::string& subkey)
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
-    }
+    static bool Exists(const std::string& subkey) { return bench::KeyExists(subkey.c_str()); }
 
     // Stores bytes as they are, with or without a terminator.
     void StoreRaw(const std::string& subkey, const char* name, const std::string& bytes)

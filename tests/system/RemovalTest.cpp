@@ -10,16 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace
 {
-std::vector<std::string> Sorted(std::vector<std::string> names)
-{
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class RemovalTest : public testing::Test
 {
 protected:
@@ -39,19 +31,11 @@ protected:
         bench::WriteFileBytes(path, bytes);
     }
 
-    // Every file that a built-in list names, as a finished install holds it.
-    void PutInstall(int installType)
+    // The seventeen files of a finished full install.
+    void PutFullInstall()
     {
-        const InstallManifest& manifest = InstallManifest::ForType(installType);
-        for (int i = 0; i < MANIFEST_ENTRIES; ++i)
-        {
-            const char* entry = manifest.Entry(i);
-            EntryKind kind = InstallManifest::KindOf(entry);
-            if (kind == ENTRY_END)
-                break;
-            if (kind == ENTRY_FILE)
-                Put(entry, entry);
-        }
+        for (const std::string& name : bench::ListedFiles(true))
+            Put(name, name);
     }
 
     std::string scratch;
@@ -61,7 +45,7 @@ protected:
 
 TEST_F(RemovalTest, AFullInstallGoesButTheFoldersAboveStay)
 {
-    PutInstall(INSTALL_FULL);
+    PutFullInstall();
     ASSERT_EQ(17u, bench::FolderContents(folder).size());
     InstallType = INSTALL_FULL;
     RemoveInstalledFiles(folder.c_str());
@@ -72,18 +56,11 @@ TEST_F(RemovalTest, AFullInstallGoesButTheFoldersAboveStay)
 
 TEST_F(RemovalTest, TheMinimalListOnAFullInstallRemovesOnlyTheCommonFiles)
 {
-    PutInstall(INSTALL_FULL);
+    PutFullInstall();
     InstallType = INSTALL_MINIMAL;
     RemoveInstalledFiles(folder.c_str());
-    for (const char* common : {"base.pak", "story.dat", "imgdec.dll", "loader.dll", "hoshi.exe"})
-        EXPECT_FALSE(bench::FileExists(folder + common)) << common;
-    std::vector<std::string> voices;
-    for (int disc = 1; disc <= 2; ++disc)
-    {
-        for (int n = 0; n < 6; ++n)
-            voices.push_back("v" + std::to_string(disc) + "_" + std::to_string(n) + ".pak");
-    }
-    EXPECT_EQ(Sorted(voices), Sorted(bench::FolderContents(folder)));
+    std::vector<std::string> files = bench::ListedFiles(true);
+    EXPECT_EQ(std::vector<std::string>(files.begin() + 5, files.end()), bench::FolderContents(folder));
     EXPECT_EQ("v2_5.pak", bench::ReadFileBytes(folder + "v2_5.pak"));
 }
 
@@ -137,6 +114,22 @@ TEST_F(RemovalTest, ASecondCallIsHarmless)
     EXPECT_TRUE(bench::FolderExists(above));
 }
 
+TEST_F(RemovalTest, AListIsWalkedAtMostAHundredEntries)
+{
+    // No end marker: entry 99 is the last one walked, entry 100 is not.
+    std::vector<std::string> names;
+    std::vector<const char*> entries = {"*1"};
+    for (int i = 1; i <= 100; ++i)
+        names.push_back("f" + std::to_string(i) + ".dat");
+    for (const std::string& name : names)
+    {
+        Put(name);
+        entries.push_back(name.c_str());
+    }
+    RemoveInstalledFiles(InstallManifest(entries.data(), static_cast<int>(entries.size())), folder.c_str());
+    EXPECT_EQ(std::vector<std::string>({"f100.dat"}), bench::FolderContents(folder));
+}
+
 using RemovalAfterRunTest = RunInstallTest;
 
 TEST_F(RemovalAfterRunTest, ARunStoppedAtItsThirdFileIsRolledBack)
@@ -145,10 +138,7 @@ TEST_F(RemovalAfterRunTest, ARunStoppedAtItsThirdFileIsRolledBack)
     ASSERT_TRUE(InsertDisc('d', disc, "hoshikage1"));
     const std::vector<const char*> entries = {"*1", "a.dat", "b.dat", "c.dat", "d.dat", ""};
 
-    std::vector<probe::DialogView> boxes;
-    ASSERT_EQ(0, Run(entries, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ("c.datのコピーに失敗しました", boxes[0].text);
+    ExpectFailure(entries, "c.dat");
     ASSERT_TRUE(bench::FileExists(dest + "a.dat"));
     ASSERT_TRUE(bench::FileExists(dest + "b.dat"));
 

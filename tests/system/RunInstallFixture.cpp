@@ -67,6 +67,17 @@ int RunInstallTest::Run(const std::vector<const char*>& entries, const MessageBo
     return result;
 }
 
+void RunInstallTest::ExpectFailure(const std::vector<const char*>& entries, const std::string& name)
+{
+    std::vector<probe::DialogView> boxes;
+    EXPECT_EQ(0, Run(entries, &boxes));
+    EXPECT_EQ(1u, boxes.size());
+    if (boxes.size() != 1)
+        return;
+    EXPECT_EQ(name + "のコピーに失敗しました", boxes[0].text);
+    EXPECT_EQ(DefaultCaption(), boxes[0].caption);
+}
+
 std::string RunInstallTest::DefaultCaption()
 {
     static std::string caption;

@@ -38,6 +38,10 @@ protected:
         return Run(entries, AcknowledgeAll, boxes);
     }
 
+    // Runs the list expecting it to fail with one message: name could not
+    // be copied, under the system's default caption.
+    void ExpectFailure(const std::vector<const char*>& entries, const std::string& name);
+
     // The caption of a box shown without one: the system's default title.
     static std::string DefaultCaption();
 

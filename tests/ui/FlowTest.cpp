@@ -42,8 +42,8 @@ void FlowTest::EjectDisc(char letter)
 void FlowTest::OpenOptions()
 {
     setup.Click(IDC_INSTALL);
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
-    EXPECT_FALSE(IsWindowVisible(setup.Page(IDC_LAUNCH)));
+    ASSERT_TRUE(setup.WaitVisible(IDC_FOLDER));
+    EXPECT_FALSE(setup.IsVisible(IDC_LAUNCH));
 }
 
 void FlowTest::ChooseDestination(const std::string& base, bool full)
@@ -70,7 +70,7 @@ void FlowTest::FinishRun()
     EXPECT_EQ("終了", done.caption);
     EXPECT_EQ(CompletedText, done.text);
     setup.Answer(done, IDOK);
-    ASSERT_TRUE(probe::WaitUntil([&] { return IsWindowVisible(setup.Page(IDC_LAUNCH)); }, 10000));
+    ASSERT_TRUE(setup.WaitVisible(IDC_LAUNCH));
 }
 
 void FlowTest::StartRun(const std::string& base, bool full)
@@ -90,25 +90,6 @@ void FlowTest::InstallFrom(const std::string& base, bool full)
     FinishRun();
 }
 
-std::vector<std::string> FlowTest::ListedFiles(bool full)
-{
-    std::vector<std::string> files = {"base.pak", "story.dat", "imgdec.dll", "loader.dll", "hoshi.exe"};
-    if (full)
-    {
-        for (const char* disc : {"1", "2"})
-        {
-            for (int i = 0; i < 6; ++i)
-                files.push_back(std::string("v") + disc + "_" + std::to_string(i) + ".pak");
-        }
-    }
-    return files;
-}
-
-std::string FlowTest::DiscFile(const std::string& name)
-{
-    return bench::Disc(name.compare(0, 3, "v2_") == 0 ? 2 : 1) + name;
-}
-
 void FlowTest::ExpectInstalled(const std::string& folder, bool full)
 {
     for (const std::string& name : ListedFiles(full))
@@ -125,18 +106,20 @@ void FlowTest::ExpectNoListedFile(const std::string& folder)
         EXPECT_FALSE(bench::FileExists(folder + name)) << name;
 }
 
-std::string FlowTest::FullQuestion(const std::string& base)
+namespace
 {
-    std::string folder = base;
-    if (!folder.empty() && folder.back() != '\\')
-        folder += '\\';
-    return folder + "hoshikageにフルインストールします。よろしいですか？";
+std::string WithBackslash(const std::string& base)
+{
+    return base.empty() || base.back() == '\\' ? base : base + "\\";
+}
+} // namespace
+
+std::string FullQuestion(const std::string& base)
+{
+    return WithBackslash(base) + "hoshikageにフルインストールします。よろしいですか？";
 }
 
-std::string FlowTest::MinimalQuestion(const std::string& base)
+std::string MinimalQuestion(const std::string& base)
 {
-    std::string folder = base;
-    if (!folder.empty() && folder.back() != '\\')
-        folder += '\\';
-    return folder + "hoshikageに最小インストールします。よろしいですか？";
+    return WithBackslash(base) + "hoshikageに最小インストールします。よろしいですか？";
 }

@@ -4,6 +4,7 @@
 // and what the install leaves behind afterwards.
 #pragma once
 
+#include "support/BenchState.h"
 #include "support/SetupDriver.h"
 
 #include <gtest/gtest.h>
@@ -35,20 +36,18 @@ protected:
     // then shows.
     void FinishRun();
 
-    // What a run must copy, by install type, in list order.
-    static std::vector<std::string> ListedFiles(bool full);
-    // Where a listed file comes from on the sample discs.
-    static std::string DiscFile(const std::string& name);
-
     void ExpectInstalled(const std::string& folder, bool full);
     void ExpectNoListedFile(const std::string& folder);
-
-    static std::string FullQuestion(const std::string& base);
-    static std::string MinimalQuestion(const std::string& base);
 
     SetupDriver setup;
     std::string scratch;
 };
+
+using bench::DiscFile;
+using bench::ListedFiles;
+
+std::string FullQuestion(const std::string& base);
+std::string MinimalQuestion(const std::string& base);
 
 extern const char ConfirmCaption[];
 extern const char CompletedText[];

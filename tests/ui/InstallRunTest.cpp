@@ -6,6 +6,11 @@
 #include "support/BenchState.h"
 #include "ui/FlowTest.h"
 
+#include <stdlib.h>
+
+#include <functional>
+#include <utility>
+
 namespace
 {
 using InstallRunTest = FlowTest;
@@ -26,7 +31,7 @@ TEST_F(InstallRunTest, FullInstallCopiesSeventeenFilesFromTwoDiscs)
     EXPECT_EQ("E:\\v2_5.pakをコピー中...", setup.Text(IDC_FILE_LINE));
     setup.Answer(done, IDOK);
 
-    ASSERT_TRUE(probe::WaitUntil([&] { return IsWindowVisible(setup.Page(IDC_LAUNCH)); }, 10000));
+    ASSERT_TRUE(setup.WaitVisible(IDC_LAUNCH));
     ExpectInstalled(scratch + "hoshikage\\", true);
     setup.Close();
 }
@@ -50,30 +55,6 @@ TEST_F(InstallRunTest, MissingDiscIsAskedForUntilItIsInserted)
     setup.Close();
 }
 
-TEST_F(InstallRunTest, CancelAtTheSecondDiscEndsAfterElevenFilesAndRollsBack)
-{
-    InsertDisc('d', 1);
-    std::string base = scratch + "Morihane\\";
-    StartRun(base, true);
-
-    probe::DialogView prompt = setup.WaitForMessageBox(60000);
-    EXPECT_EQ(DiscCaption, prompt.caption);
-    ASSERT_EQ(Disc2Prompt, prompt.text);
-    EXPECT_EQ("17ファイル中11ファイルコピー完了", setup.Text(IDC_COUNT_LINE));
-    EXPECT_TRUE(bench::FileExists(base + "hoshikage\\v1_5.pak"));
-    setup.Answer(prompt, IDCANCEL);
-
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
-    EXPECT_FALSE(setup.HasMessageBox()) << "no failure message after a cancelled prompt";
-    ExpectNoListedFile(base + "hoshikage\\");
-    EXPECT_FALSE(bench::FolderExists(base + "hoshikage\\"));
-    EXPECT_TRUE(bench::FolderExists(base)) << "the parent made for the install stays";
-    EXPECT_FALSE(bench::RecordExists());
-    EXPECT_EQ(base, setup.Text(IDC_FOLDER));
-    EXPECT_TRUE(setup.IsChecked(IDC_FULL));
-    setup.Close();
-}
-
 TEST_F(InstallRunTest, DiscTwoInTheOnlyDriveAfterDiscOneGoesOn)
 {
     InsertDisc('d', 1);
@@ -92,86 +73,6 @@ TEST_F(InstallRunTest, DiscTwoInTheOnlyDriveAfterDiscOneGoesOn)
     setup.Close();
 }
 
-TEST_F(InstallRunTest, AMissingSourceIsNamedAndRolledBack)
-{
-    // A disc 1 without base.pak.
-    std::string disc = scratch + "disc1\\";
-    bench::MakeFolders(disc);
-    for (const std::string& name : ListedFiles(true))
-    {
-        if (name != "base.pak" && name.compare(0, 3, "v2_") != 0)
-            bench::WriteFileBytes(disc + name, bench::ReadFileBytes(DiscFile(name)));
-    }
-    ASSERT_TRUE(bench::DefineDrive('d', bench::DriveKind::CdRom, bench::UnixPath(disc), "hoshikage1"));
-
-    std::string base = scratch + "dest\\";
-    StartRun(base, true);
-
-    probe::DialogView failure = setup.WaitForMessageBox(30000);
-    EXPECT_EQ("base.pakのコピーに失敗しました", failure.text);
-    // The destination was made before the source failed to open.
-    EXPECT_TRUE(bench::FileExists(base + "hoshikage\\base.pak"));
-    setup.Answer(failure, IDOK);
-
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
-    EXPECT_FALSE(bench::FolderExists(base + "hoshikage\\"));
-    EXPECT_FALSE(bench::RecordExists());
-    EXPECT_EQ(base, setup.Text(IDC_FOLDER));
-    setup.Close();
-}
-
-TEST_F(InstallRunTest, AbortAnsweredNoGoesOnAndYesStopsWithoutAFailureMessage)
-{
-    InsertDisc('d', 1);
-    InsertDisc('e', 2);
-    StartRun(scratch, true);
-
-    // The click waits in the queue until the copier lets one message
-    // through, after the first full chunk.
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_ABORT); }, 10000));
-    setup.Click(IDC_ABORT);
-    probe::DialogView question = setup.WaitForMessageBox();
-    EXPECT_EQ("中断", question.caption);
-    EXPECT_EQ(AbortQuestion, question.text);
-    setup.Answer(question, IDNO);
-
-    setup.Click(IDC_ABORT);
-    question = setup.WaitForMessageBox();
-    ASSERT_EQ(AbortQuestion, question.text);
-    setup.Answer(question, IDYES);
-
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
-    EXPECT_FALSE(setup.IsVisible(IDC_ABORT));
-    Sleep(300);
-    EXPECT_FALSE(setup.HasMessageBox()) << "an abort shows no failure message";
-    EXPECT_FALSE(bench::FileExists(scratch + "hoshikage\\v2_5.pak")) << "the run went on to its end";
-    ExpectNoListedFile(scratch + "hoshikage\\");
-    EXPECT_FALSE(bench::RecordExists());
-    EXPECT_EQ(scratch, setup.Text(IDC_FOLDER));
-    EXPECT_TRUE(setup.IsChecked(IDC_FULL));
-    setup.Close();
-}
-
-TEST_F(InstallRunTest, CloseBoxDuringACopyAsksAndYesAborts)
-{
-    InsertDisc('d', 1);
-    InsertDisc('e', 2);
-    StartRun(scratch, true);
-
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_ABORT); }, 10000));
-    PostMessageA(setup.Frame(), WM_CLOSE, 0, 0);
-    probe::DialogView question = setup.WaitForMessageBox();
-    EXPECT_EQ("中断", question.caption);
-    ASSERT_EQ(AbortQuestion, question.text);
-    setup.Answer(question, IDYES);
-
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(setup.Process(), 300)) << "the program keeps running";
-    EXPECT_FALSE(setup.HasMessageBox());
-    ExpectNoListedFile(scratch + "hoshikage\\");
-    setup.Close();
-}
-
 TEST_F(InstallRunTest, MinimalInstallNeverAsksForTheSecondDisc)
 {
     InsertDisc('d', 1);
@@ -182,7 +83,7 @@ TEST_F(InstallRunTest, MinimalInstallNeverAsksForTheSecondDisc)
     EXPECT_EQ("5ファイル中5ファイルコピー完了", setup.Text(IDC_COUNT_LINE));
     EXPECT_EQ(100, setup.BarPosition(IDC_TOTAL_BAR));
     setup.Answer(done, IDOK);
-    ASSERT_TRUE(probe::WaitUntil([&] { return IsWindowVisible(setup.Page(IDC_LAUNCH)); }, 10000));
+    ASSERT_TRUE(setup.WaitVisible(IDC_LAUNCH));
 
     ExpectInstalled(scratch + "hoshikage\\", false);
     EXPECT_FALSE(bench::FileExists(scratch + "hoshikage\\v1_0.pak"));
@@ -199,7 +100,7 @@ TEST_F(InstallRunTest, ASecondRunStartsFromNothing)
     probe::DialogView prompt = setup.WaitForMessageBox(60000);
     ASSERT_EQ(Disc2Prompt, prompt.text);
     setup.Answer(prompt, IDCANCEL);
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
+    ASSERT_TRUE(setup.WaitVisible(IDC_FOLDER));
 
     EjectDisc('d');
     PressStart(FullQuestion(scratch), IDYES);
@@ -210,7 +111,128 @@ TEST_F(InstallRunTest, ASecondRunStartsFromNothing)
     EXPECT_EQ("", setup.Text(IDC_FILE_LINE));
     EXPECT_EQ("17ファイル中0ファイルコピー完了", setup.Text(IDC_COUNT_LINE));
     setup.Answer(prompt, IDCANCEL);
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
+    ASSERT_TRUE(setup.WaitVisible(IDC_FOLDER));
     setup.Close();
 }
+
+class InterruptedRunTest;
+
+struct Interruption
+{
+    const char* name;
+    // Starts a full run into base and stops it on the way.
+    void (InterruptedRunTest::*interrupt)(const std::string& base);
+};
+
+void PrintTo(const Interruption& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class InterruptedRunTest : public FlowTest, public testing::WithParamInterface<Interruption>
+{
+public:
+    void CancelAtDiscTwo(const std::string& base)
+    {
+        InsertDisc('d', 1);
+        StartRun(base, true);
+        probe::DialogView prompt = setup.WaitForMessageBox(60000);
+        EXPECT_EQ(DiscCaption, prompt.caption);
+        ASSERT_EQ(Disc2Prompt, prompt.text);
+        EXPECT_EQ(11, CopiedCount());
+        EXPECT_TRUE(bench::FileExists(base + "hoshikage\\v1_5.pak"));
+        setup.Answer(prompt, IDCANCEL);
+    }
+
+    void MissingSource(const std::string& base)
+    {
+        std::string disc = scratch + "disc1\\";
+        bench::MakeFolders(disc);
+        for (const std::string& name : ListedFiles(false))
+        {
+            if (name != "base.pak")
+                bench::WriteFileBytes(disc + name, bench::ReadFileBytes(DiscFile(name)));
+        }
+        ASSERT_TRUE(bench::DefineDrive('d', bench::DriveKind::CdRom, bench::UnixPath(disc), "hoshikage1"));
+        StartRun(base, true);
+        probe::DialogView failure = setup.WaitForMessageBox(30000);
+        EXPECT_EQ("base.pakのコピーに失敗しました", failure.text);
+        // The destination was made before the source failed to open.
+        EXPECT_TRUE(bench::FileExists(base + "hoshikage\\base.pak"));
+        setup.Answer(failure, IDOK);
+    }
+
+    void AbortButton(const std::string& base)
+    {
+        AbortAfterNo(base, [&] { setup.Click(IDC_ABORT); });
+    }
+
+    void CloseBox(const std::string& base)
+    {
+        AbortAfterNo(base, [&] { PostMessageA(setup.Frame(), WM_CLOSE, 0, 0); });
+    }
+
+    // What the progress page, hidden or not, counts as copied.
+    int CopiedCount()
+    {
+        std::string line = setup.Text(IDC_COUNT_LINE);
+        const std::string head = "17ファイル中";
+        EXPECT_EQ(0u, line.find(head)) << line;
+        return line.find(head) == 0 ? atoi(line.c_str() + head.size()) : -1;
+    }
+
+private:
+    // Asks to abort, answers No, asks again once the copy went on, and
+    // answers Yes. A request waits in the queue until the copier lets one
+    // message through, after a full chunk.
+    void AbortAfterNo(const std::string& base, const std::function<void()>& ask)
+    {
+        InsertDisc('d', 1);
+        InsertDisc('e', 2);
+        StartRun(base, true);
+        ASSERT_TRUE(setup.WaitVisible(IDC_ABORT));
+        std::pair<int, int> reached;
+        for (int answer : {IDNO, IDYES})
+        {
+            ask();
+            probe::DialogView question = setup.WaitForMessageBox();
+            EXPECT_EQ("中断", question.caption);
+            ASSERT_EQ(AbortQuestion, question.text);
+            std::pair<int, int> now(CopiedCount(), setup.BarPosition(IDC_FILE_BAR));
+            if (answer == IDYES)
+            {
+                EXPECT_GT(now, reached) << "files and file bar did not move on after No";
+            }
+            reached = now;
+            setup.Answer(question, answer);
+        }
+    }
+};
+
+TEST_P(InterruptedRunTest, EndsBackOnTheOptionsPageWithNothingLeft)
+{
+    std::string base = scratch + "Morihane\\";
+    (this->*GetParam().interrupt)(base);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(setup.WaitVisible(IDC_FOLDER));
+    setup.Settle();
+    EXPECT_FALSE(setup.IsVisible(IDC_ABORT));
+    EXPECT_FALSE(setup.HasMessageBox()) << "no message of the roll-back's own";
+    EXPECT_LT(CopiedCount(), 17) << "the run went on to its end";
+    ExpectNoListedFile(base + "hoshikage\\");
+    EXPECT_FALSE(bench::FolderExists(base + "hoshikage\\"));
+    EXPECT_TRUE(bench::FolderExists(base)) << "the parent made for the install stays";
+    EXPECT_FALSE(bench::RecordExists());
+    EXPECT_EQ(base, setup.Text(IDC_FOLDER));
+    EXPECT_TRUE(setup.IsChecked(IDC_FULL));
+    setup.Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, InterruptedRunTest,
+                         testing::Values(Interruption{"CancelAtDiscTwo", &InterruptedRunTest::CancelAtDiscTwo},
+                                         Interruption{"MissingSource", &InterruptedRunTest::MissingSource},
+                                         Interruption{"AbortButton", &InterruptedRunTest::AbortButton},
+                                         Interruption{"CloseBox", &InterruptedRunTest::CloseBox}),
+                         [](const testing::TestParamInfo<Interruption>& info) { return std::string(info.param.name); });
 } // namespace

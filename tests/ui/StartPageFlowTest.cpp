@@ -11,32 +11,44 @@ namespace
 {
 using StartPageFlowTest = FlowTest;
 
-TEST_F(StartPageFlowTest, WithoutARecordItOffersInstall)
+struct StartCase
 {
+    const char* name;
+    bool key;
+    const char* install;
+    const char* directory;
+    const char* middleButton;
+    bool launch;
+};
+
+void PrintTo(const StartCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class StartPageCaseTest : public FlowTest, public testing::WithParamInterface<StartCase>
+{
+};
+
+// Only the record key's existence counts, not its values.
+TEST_P(StartPageCaseTest, TheRecordDecidesWhatIsOffered)
+{
+    const StartCase& row = GetParam();
+    if (row.key)
+        bench::WriteRecord(row.install, row.directory);
     ASSERT_TRUE(setup.Start());
-    EXPECT_EQ("インストール", setup.Text(IDC_INSTALL));
-    EXPECT_FALSE(setup.IsEnabled(IDC_LAUNCH));
+    EXPECT_EQ(row.middleButton, setup.Text(IDC_INSTALL));
     EXPECT_TRUE(setup.IsEnabled(IDC_INSTALL));
+    EXPECT_EQ(row.launch, setup.IsEnabled(IDC_LAUNCH));
     setup.Close();
 }
 
-TEST_F(StartPageFlowTest, WithARecordItOffersRemoveAndLaunch)
-{
-    bench::WriteRecord("FULL", (scratch + "hoshikage\\").c_str());
-    ASSERT_TRUE(setup.Start());
-    EXPECT_EQ("削除", setup.Text(IDC_INSTALL));
-    EXPECT_TRUE(setup.IsEnabled(IDC_LAUNCH));
-    setup.Close();
-}
-
-TEST_F(StartPageFlowTest, ARecordKeyWithoutValuesCountsAsInstalled)
-{
-    bench::WriteRecord(nullptr, nullptr);
-    ASSERT_TRUE(setup.Start());
-    EXPECT_EQ("削除", setup.Text(IDC_INSTALL));
-    EXPECT_TRUE(setup.IsEnabled(IDC_LAUNCH));
-    setup.Close();
-}
+INSTANTIATE_TEST_SUITE_P(
+    Records, StartPageCaseTest,
+    testing::Values(StartCase{"NoRecord", false, nullptr, nullptr, "インストール", false},
+                    StartCase{"ARecord", true, "FULL", "C:\\Games\\hoshikage\\", "削除", true},
+                    StartCase{"ARecordKeyWithoutValues", true, nullptr, nullptr, "削除", true}),
+    [](const testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
 
 TEST_F(StartPageFlowTest, AFullInstallRecordsItselfAndMakesTheShortcut)
 {

@@ -67,7 +67,7 @@ TEST(ScreenshotTour, PagesAndMessages)
     Shoot(setup, "start-page");
 
     setup.Click(IDC_INSTALL);
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
+    ASSERT_TRUE(setup.WaitVisible(IDC_FOLDER));
     Shoot(setup, "options-page");
 
     setup.SetText(IDC_FOLDER, base);
@@ -87,7 +87,7 @@ TEST(ScreenshotTour, PagesAndMessages)
     ASSERT_NE(nullptr, box.window);
     Shoot(setup, "install-complete", box.window);
     setup.Answer(box, IDOK);
-    ASSERT_TRUE(probe::WaitUntil([&] { return IsWindowVisible(setup.Page(IDC_LAUNCH)); }, 10000));
+    ASSERT_TRUE(setup.WaitVisible(IDC_LAUNCH));
     Shoot(setup, "start-page-installed");
 
     setup.Click(IDC_INSTALL);
@@ -99,11 +99,11 @@ TEST(ScreenshotTour, PagesAndMessages)
 
     // The progress page while a copy runs, held by the Abort question.
     setup.Click(IDC_INSTALL);
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
+    ASSERT_TRUE(setup.WaitVisible(IDC_FOLDER));
     setup.Click(IDC_START);
     box = setup.WaitForMessageBox();
     setup.Answer(box, IDYES);
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_ABORT); }, 10000));
+    ASSERT_TRUE(setup.WaitVisible(IDC_ABORT));
     // Into the first voice archive, a hundred chunks long.
     probe::WaitUntil([&] { return setup.Text(IDC_COUNT_LINE).find("中6") != std::string::npos; }, 20000);
     setup.Click(IDC_ABORT);
@@ -111,7 +111,7 @@ TEST(ScreenshotTour, PagesAndMessages)
     ASSERT_NE(nullptr, box.window);
     Shoot(setup, "confirm-abort", box.window);
     setup.Answer(box, IDYES);
-    ASSERT_TRUE(probe::WaitUntil([&] { return setup.IsVisible(IDC_FOLDER); }, 10000));
+    ASSERT_TRUE(setup.WaitVisible(IDC_FOLDER));
     setup.Close();
     bench::RemoveBenchDrives();
     bench::ForgetInstall();
