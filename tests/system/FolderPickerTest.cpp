@@ -39,9 +39,19 @@ struct User
 DWORD WINAPI PlayUser(void* context)
 {
     User* user = static_cast<User*>(context);
-    probe::DialogView picker = probe::WaitForDialog(nullptr, 15000, GetCurrentProcessId());
-    if (picker.window == nullptr)
+    DWORD self = GetCurrentProcessId();
+    HWND window = nullptr;
+    probe::WaitUntil(
+        [&] {
+            window = probe::FindTopLevel([&](HWND w) {
+                return probe::ProcessOf(w) == self && IsWindowVisible(w) && probe::ClassName(w) == "#32770";
+            });
+            return window != nullptr;
+        },
+        15000);
+    if (window == nullptr)
         return 1;
+    probe::DialogView picker = probe::ViewOf(window);
     user->sawPicker = picker.caption == "フォルダーの参照";
     LPITEMIDLIST computer = nullptr;
     if (user->choice == Choice::VirtualFolder && SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer) == S_OK)
