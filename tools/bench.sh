@@ -106,13 +106,14 @@ bench_sort() {
     BENCH_LOADER=/usr/lib/wine/wine
     BENCH_ARCHS=(i686 x86_64)
     BENCH_HELPER_ARCH=i686
-    unset WINELOADER
+    unset WINELOADER WINESERVER
     WINEPREFIX=${BENCH_PREFIX:-$BENCH_BUILD/wineprefix}
   else
     # Debian's wine and wineboot wrappers pick the 32-bit loader whenever
     # it is installed, so the 64-bit one is named outright.
     BENCH_LOADER=/usr/lib/wine/wine64
     export WINELOADER=$BENCH_LOADER
+    [ -x /usr/lib/wine/wineserver64 ] && export WINESERVER=/usr/lib/wine/wineserver64
     BENCH_ARCHS=(x86_64)
     BENCH_HELPER_ARCH=x86_64
     # A prefix made without 32-bit code lacks its 32-bit half: one per sort.

@@ -22,7 +22,7 @@ fail() {
 # inner_shell [VAR=VALUE...]: runs $script in a fresh shell that sources
 # the bench as run.sh does.
 inner_shell() (
-  exec env -u DISPLAY -u WINEPREFIX -u WINELOADER -u BENCH_LOADER -u BENCH_PREFIX BENCH_NO_32BIT=1 \
+  exec env -u DISPLAY -u WINEPREFIX -u WINELOADER -u WINESERVER -u BENCH_LOADER -u BENCH_PREFIX BENCH_NO_32BIT=1 \
     BENCH_BUILD="$inner" "$@" bash -c "set -euo pipefail; source '$project/tools/bench.sh'; $script"
 )
 
