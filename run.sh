@@ -14,9 +14,9 @@ bench_packages
 bench_describe
 arch=$BENCH_HELPER_ARCH
 if [ "$arch" = i686 ]; then
-  bench_log "starting the i686 setup.exe, the build that ships"
+  bench_log "starting the i686 setup.exe, the build that ships (this machine runs 32-bit code)"
 else
-  bench_log "starting the x86_64 setup.exe: this machine runs no 32-bit code, so the i686 build that ships cannot run here"
+  bench_log "starting the x86_64 setup.exe: the i686 build that ships cannot run here ($BENCH_SORT_WHY)"
 fi
 bench_build "$arch" setup hoshi benchdrive
 bench_discs "${DISC_SIZE:-small}"

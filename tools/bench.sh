@@ -128,6 +128,8 @@ bench_describe() {
   bench_sort
   if ((BENCH_RUNS_32BIT)); then
     bench_log "this machine runs 32-bit code: the i686 and x86_64 builds both run (loader $BENCH_LOADER)"
+  elif [ "$BENCH_SORT_WHY" = "BENCH_NO_32BIT is set" ]; then
+    bench_log "BENCH_NO_32BIT is set: as on a machine that runs no 32-bit code, the x86_64 build runs and the i686 build is built and checked without running (loader $BENCH_LOADER)"
   else
     bench_log "this machine runs no 32-bit code ($BENCH_SORT_WHY): the x86_64 build runs, the i686 build is built and checked without running (loader $BENCH_LOADER)"
   fi
