@@ -381,6 +381,7 @@ const Case Cases[] = {
         c.Run();
         c.Told(Disc2Prompt, IDCANCEL, [&] {
             EXPECT_EQ("17ファイル中11ファイルコピー完了", c.setup.Text(IDC_COUNT_LINE));
+            EXPECT_TRUE(bench::FileExists(c.folder + "v1_5.pak"));
         });
     }, RolledBack()},
     {"AFileMissingFromTheDisc", false, [](C& c) {
