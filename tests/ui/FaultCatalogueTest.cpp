@@ -17,12 +17,7 @@
 
 namespace
 {
-enum Kind
-{
-    INSTALLED,
-    ROLLED_BACK,
-    REMOVED
-};
+enum Kind { INSTALLED, ROLLED_BACK, REMOVED };
 
 // The end state a case calls for, with its exceptions.
 struct End
@@ -36,16 +31,8 @@ struct End
     bool startMenu;
 };
 
-End Installed(bool full = true, bool startMenu = true)
-{
-    return End{INSTALLED, full, {}, startMenu};
-}
-
-End RolledBack()
-{
-    return End{ROLLED_BACK, true, {}, false};
-}
-
+End Installed(bool full = true, bool startMenu = true) { return End{INSTALLED, full, {}, startMenu}; }
+End RolledBack() { return End{ROLLED_BACK, true, {}, false}; }
 End Removed(const std::vector<std::string>& kept = {}, bool startMenu = true)
 {
     return End{REMOVED, true, kept, startMenu};
@@ -67,19 +54,9 @@ std::string CaptionOf(const std::string& text)
     return "";
 }
 
-// How the player asks to abort.
-enum How
-{
-    BUTTON,
-    CLOSE_BOX
-};
-
-enum Where
-{
-    FIRST_CHUNK,
-    BIG_FILE,
-    LAST_FILE
-};
+// How the player asks to abort, and in which part of the run.
+enum How { BUTTON, CLOSE_BOX };
+enum Where { FIRST_CHUNK, BIG_FILE, LAST_FILE };
 
 class FaultCatalogueTest;
 
@@ -130,9 +107,16 @@ public:
         bench::WriteFileBytes(path, playerFiles[path]);
     }
 
-    void Plant(bool full, const char* install, const char* directory)
+    // Remove, from a new start, of an install planted with these record
+    // values; before runs once the start page is up.
+    void RemovePlanted(bool full, const char* install, const char* directory,
+                       const std::function<void()>& before = nullptr)
     {
         PlantInstall(folder, full, install, directory);
+        ASSERT_TRUE(setup.Start());
+        if (before)
+            before();
+        Remove();
     }
 
     void InsertFaultDisc()
@@ -221,7 +205,7 @@ public:
             bench::MakeFolders(disc);
             for (const std::string& name : Voices())
             {
-                if (name[1] == '2')
+                if (name.compare(0, 3, "v2_") == 0)
                     bench::WriteFileBytes(disc + name, name == "v2_5.pak" ? std::string(500000, 'x') : name);
             }
             ASSERT_TRUE(bench::DefineDrive('e', bench::DriveKind::CdRom, bench::UnixPath(disc), "hoshikage2"));
@@ -481,39 +465,22 @@ const Case Cases[] = {
 
     // Removal.
     {"AListedFileThatCannotBeDeleted", false, [](C& c) {
-        c.Plant(true, "FULL", c.folder.c_str());
-        SetFileAttributesA((c.folder + "base.pak").c_str(), FILE_ATTRIBUTE_READONLY);
-        ASSERT_TRUE(c.setup.Start());
-        c.Remove();
+        c.RemovePlanted(true, "FULL", c.folder.c_str(),
+                        [&] { SetFileAttributesA((c.folder + "base.pak").c_str(), FILE_ATTRIBUTE_READONLY); });
     }, Removed({"base.pak"})},
-    {"InstallInLowerCase", false, [](C& c) {
-        c.Plant(true, "full", c.folder.c_str());
-        ASSERT_TRUE(c.setup.Start());
-        c.Remove();
-    }, Removed(Voices())},
-    {"InstallWithASpaceAfterIt", false, [](C& c) {
-        c.Plant(true, "FULL ", c.folder.c_str());
-        ASSERT_TRUE(c.setup.Start());
-        c.Remove();
-    }, Removed(Voices())},
+    {"InstallInLowerCase", false, [](C& c) { c.RemovePlanted(true, "full", c.folder.c_str()); }, Removed(Voices())},
+    {"InstallWithASpaceAfterIt", false, [](C& c) { c.RemovePlanted(true, "FULL ", c.folder.c_str()); },
+     Removed(Voices())},
     {"ADirectoryWithoutItsBackslash", false, [](C& c) {
-        c.Plant(false, "MIN", c.folder.substr(0, c.folder.size() - 1).c_str());
-        ASSERT_TRUE(c.setup.Start());
-        c.Remove();
+        c.RemovePlanted(false, "MIN", c.folder.substr(0, c.folder.size() - 1).c_str());
     }, Removed()},
-    {"ARecordWithoutADirectory", false, [](C& c) {
-        c.Plant(false, "MIN", nullptr);
-        ASSERT_TRUE(c.setup.Start());
-        c.Remove();
-    }, Removed(ListedFiles(false))},
+    {"ARecordWithoutADirectory", false, [](C& c) { c.RemovePlanted(false, "MIN", nullptr); },
+     Removed(ListedFiles(false))},
     {"TheRecordDeletedBeforeRemove", false, [](C& c) {
-        c.Plant(false, "MIN", c.folder.c_str());
-        ASSERT_TRUE(c.setup.Start());
-        bench::DeleteRecord();
-        c.Remove();
+        c.RemovePlanted(false, "MIN", c.folder.c_str(), [] { bench::DeleteRecord(); });
     }, Removed(ListedFiles(false))},
     {"TheRecordDeletedBeforeLaunch", false, [](C& c) {
-        c.Plant(false, "MIN", c.folder.c_str());
+        c.PlantInstall(c.folder, false, "MIN", c.folder.c_str());
         std::string record = c.scratch + "launched.txt";
         ASSERT_TRUE(c.StartRecordingLaunches(record));
         bench::ForgetInstall();
@@ -530,9 +497,7 @@ const Case Cases[] = {
         // setup runs in.
         c.setup.SetCurrentFolder(c.scratch);
         c.Into(c.scratch, c.scratch);
-        c.Plant(false, "MIN", "hoshikage\\");
-        ASSERT_TRUE(c.setup.Start());
-        c.Remove();
+        c.RemovePlanted(false, "MIN", "hoshikage\\");
     }, Removed(ListedFiles(false))},
 
     // The system's registry values.
