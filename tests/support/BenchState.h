@@ -3,6 +3,8 @@
 // Start-menu entry, files and folders, the sample discs.
 #pragma once
 
+#include "sys/Win32.h"
+
 #include <string>
 #include <vector>
 
@@ -12,12 +14,33 @@ namespace bench
 // never been installed.
 void ForgetInstall();
 
+// Deletes the record key alone, as if behind the program's back.
+void DeleteRecord();
 bool RecordExists();
 // False when the value is missing.
 bool ReadRecordValue(const char* name, std::string* value);
 // Creates the record key; a null value is left out.
 void WriteRecord(const char* install, const char* directory);
 bool KeyExists(const char* subkey);
+
+// Takes a registry value away while the object lives, in this process's
+// view of the registry (the one a setup.exe of the same build reads), and
+// then puts it back as it was. A copy waits under a key of the bench's own
+// meanwhile, so that a test program that died half-way has the value put
+// back by the next one (RestoreHiddenValues).
+class HiddenValue
+{
+public:
+    HiddenValue(HKEY root, const char* subkey, const char* name);
+    ~HiddenValue();
+
+    HiddenValue(const HiddenValue&) = delete;
+    HiddenValue& operator=(const HiddenValue&) = delete;
+
+private:
+    std::string m_backup;
+};
+void RestoreHiddenValues();
 
 // The user's Programs folder as the registry names it, with a backslash.
 std::string ProgramsFolder();

@@ -38,7 +38,8 @@ bool SetupDriver::Launch(const std::string& program)
     std::string command = "\"" + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        m_folder.empty() ? nullptr : m_folder.c_str(), &startup, &m_process))
     {
         ADD_FAILURE() << "cannot start " << command << " (error " << GetLastError() << ")";
         return false;
@@ -149,6 +150,15 @@ void SetupDriver::SetText(int id, const std::string& text)
         && !SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
                                 QueryTimeoutMs, &result))
         ADD_FAILURE() << "control " << id << " does not answer";
+}
+
+void SetupDriver::PressKey(UINT key)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    HWND target = GetGUIThreadInfo(m_process.dwThreadId, &info) && info.hwndFocus != nullptr ? info.hwndFocus : m_frame;
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
 }
 
 probe::DialogView SetupDriver::WaitForMessageBox(DWORD timeoutMs)

@@ -23,6 +23,11 @@ public:
     bool Start(const std::string& program);
     // Starts it without waiting for anything.
     bool Launch();
+    // The current folder the program starts in from now on; empty: the
+    // driver's own.
+    void SetCurrentFolder(const std::string& folder) { m_folder = folder; }
+    // Ends the program at once, as a power cut would.
+    void Kill();
 
     HWND Frame() const { return m_frame; }
     DWORD ProcessId() const { return m_process.dwProcessId; }
@@ -46,6 +51,9 @@ public:
     void Click(int id);
     // Types text into an edit control, replacing what it held.
     void SetText(int id, const std::string& text);
+    // Presses a key as the keyboard would: to the window that has the focus
+    // in the program, or else to the frame.
+    void PressKey(UINT key);
 
     // The next message box owned by the frame (window null and a test
     // failure when none came).
@@ -70,8 +78,8 @@ public:
 private:
     bool Launch(const std::string& program);
     bool WaitForFrame();
-    void Kill();
 
     PROCESS_INFORMATION m_process;
     HWND m_frame;
+    std::string m_folder;
 };

@@ -5,6 +5,8 @@
 #include "res/resource.h"
 #include "support/BenchState.h"
 
+#include <tlhelp32.h>
+
 const char ConfirmCaption[] = "確認";
 const char CompletedText[] = "インストールが完了しました。Game Discをセットして起動してください";
 const char DiscCaption[] = "ディスク交換";
@@ -15,6 +17,7 @@ const char LowSpaceQuestion[] = "インストール先のディスク容量が�
 
 void FlowTest::SetUp()
 {
+    bench::RestoreHiddenValues();
     bench::ForgetInstall();
     bench::RemoveBenchDrives();
     scratch = bench::Scratch();
@@ -104,6 +107,51 @@ void FlowTest::ExpectNoListedFile(const std::string& folder)
 {
     for (const std::string& name : ListedFiles(true))
         EXPECT_FALSE(bench::FileExists(folder + name)) << name;
+}
+
+void FlowTest::PlantInstall(const std::string& folder, bool full, const char* installValue,
+                            const char* directoryValue)
+{
+    bench::MakeFolders(folder);
+    for (const std::string& name : ListedFiles(full))
+        bench::WriteFileBytes(folder + name, bench::ReadFileBytes(DiscFile(name)));
+    bench::WriteRecord(installValue, directoryValue);
+    bench::MakeFolders(bench::StartMenuFolder());
+    bench::WriteFileBytes(bench::LinkPath(), "link");
+}
+
+void FlowTest::Remove()
+{
+    ASSERT_EQ("削除", setup.Text(IDC_INSTALL));
+    setup.Click(IDC_INSTALL);
+    probe::DialogView question = setup.WaitForMessageBox();
+    EXPECT_EQ(ConfirmCaption, question.caption);
+    EXPECT_EQ("アンインストールしますか？", question.text);
+    setup.Answer(question, IDYES);
+    ASSERT_TRUE(probe::WaitUntil([&] { return setup.Text(IDC_INSTALL) == "インストール"; }, 10000));
+    setup.Settle();
+    EXPECT_FALSE(setup.IsEnabled(IDC_LAUNCH));
+    EXPECT_FALSE(setup.HasMessageBox()) << "removal reports nothing";
+}
+
+bool FlowTest::StartRecordingLaunches(const std::string& record)
+{
+    SetEnvironmentVariableA("HOSHI_RECORD", record.c_str());
+    bool started = setup.Start();
+    SetEnvironmentVariableA("HOSHI_RECORD", nullptr);
+    return started;
+}
+
+bool FlowTest::GameRunning()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry))
+        found = entry.th32ParentProcessID == setup.ProcessId() && _stricmp(entry.szExeFile, "hoshi.exe") == 0;
+    CloseHandle(snapshot);
+    return found;
 }
 
 namespace

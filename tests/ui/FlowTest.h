@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
+// Public: the cases of the fault catalogue play it from outside.
 class FlowTest : public testing::Test
 {
-protected:
+public:
     void SetUp() override;
     void TearDown() override;
 
@@ -38,6 +39,18 @@ protected:
 
     void ExpectInstalled(const std::string& folder, bool full);
     void ExpectNoListedFile(const std::string& folder);
+
+    // An install as a completed run leaves it: the listed files, the record
+    // and a Start-menu entry.
+    void PlantInstall(const std::string& folder, bool full, const char* installValue, const char* directoryValue);
+    // Remove on the start page of the running setup, confirmed; waits until
+    // the page offers Install again.
+    void Remove();
+    // Starts the setup so that the stand-in game, once launched, writes the
+    // folder it was started in to record.
+    bool StartRecordingLaunches(const std::string& record);
+    // Whether the stand-in game runs as the setup's child.
+    bool GameRunning();
 
     SetupDriver setup;
     std::string scratch;

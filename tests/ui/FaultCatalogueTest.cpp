@@ -1,0 +1,527 @@
+// tests/ui/FaultCatalogueTest.cpp
+// The catalogue of faults: each case arranges a fault on the bench, plays
+// the setup through its window as a player would, and ends with one check
+// of the promise: installed, rolled back or removed as the case calls for,
+// the player's other files and the folders above the install folder as they
+// were, the window answering, and exit code 0.
+#include "BenchDrive.h"
+#include "res/resource.h"
+#include "support/BenchState.h"
+#include "support/FaultDisc.h"
+#include "ui/FlowTest.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace
+{
+enum Kind { INSTALLED, ROLLED_BACK, REMOVED };
+
+// The end state a case calls for, with its exceptions.
+struct End
+{
+    Kind kind;
+    // The list installed.
+    bool full;
+    // Listed files that a removal leaves, whole.
+    std::vector<std::string> kept;
+    // Whether the install has a Start-menu entry (none without Programs).
+    bool startMenu;
+};
+
+End Installed(bool full = true, bool startMenu = true) { return End{INSTALLED, full, {}, startMenu}; }
+End RolledBack() { return End{ROLLED_BACK, true, {}, false}; }
+End Removed(const std::vector<std::string>& kept = {}, bool startMenu = true)
+{
+    return End{REMOVED, true, kept, startMenu};
+}
+
+std::vector<std::string> Voices()
+{
+    std::vector<std::string> files = ListedFiles(true);
+    return std::vector<std::string>(files.begin() + 5, files.end());
+}
+
+std::string CaptionOf(const std::string& text)
+{
+    if (text == Disc1Prompt || text == Disc2Prompt)
+        return DiscCaption;
+    if (text == LowSpaceQuestion)
+        return ConfirmCaption;
+    // A failure message has the system's own title.
+    return "";
+}
+
+// How the player asks to abort, and in which part of the run.
+enum How { BUTTON, CLOSE_BOX };
+enum Where { FIRST_CHUNK, BIG_FILE, LAST_FILE };
+
+class FaultCatalogueTest;
+
+struct Case
+{
+    const char* name;
+    bool faultDisc;
+    void (*play)(FaultCatalogueTest& c);
+    End end;
+};
+
+void PrintTo(const Case& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class FaultCatalogueTest : public FlowTest, public testing::WithParamInterface<Case>
+{
+public:
+    void SetUp() override
+    {
+        FlowTest::SetUp();
+        Into(scratch + "Morihane\\", scratch + "Morihane\\");
+        link = bench::LinkPath();
+        morihane = bench::ProgramsFolder() + "morihane\\";
+        PlantPlayerFile(scratch + "memo.txt");
+    }
+
+    void TearDown() override
+    {
+        hidden.reset();
+        FlowTest::TearDown();
+    }
+
+    // The base folder the player types, and a folder above the install
+    // folder that must stay.
+    void Into(const std::string& typed, const std::string& mustStay)
+    {
+        base = typed;
+        folder = typed + "hoshikage\\";
+        above = mustStay;
+    }
+
+    void PlantPlayerFile(const std::string& path)
+    {
+        bench::MakeFolders(path.substr(0, path.find_last_of('\\')));
+        playerFiles[path] = "the player's own " + path;
+        bench::WriteFileBytes(path, playerFiles[path]);
+    }
+
+    // Remove, from a new start, of an install planted with these record
+    // values; before runs once the start page is up.
+    void RemovePlanted(bool full, const char* install, const char* directory,
+                       const std::function<void()>& before = nullptr)
+    {
+        PlantInstall(folder, full, install, directory);
+        ASSERT_TRUE(setup.Start());
+        if (before)
+            before();
+        Remove();
+    }
+
+    void InsertFaultDisc()
+    {
+        ASSERT_TRUE(bench::DefineDrive('d', bench::DriveKind::CdRom, disc1.Unix(), "hoshikage1"));
+    }
+
+    void Hide(HKEY root, const char* key, const char* name)
+    {
+        hidden.reset(new bench::HiddenValue(root, key, name));
+    }
+
+    void Run(bool full = true)
+    {
+        StartRun(base, full);
+    }
+
+    // The next message box says text; meanwhile runs while it is open, then
+    // it is answered.
+    void Told(const std::string& text, int answer, const std::function<void()>& meanwhile = nullptr)
+    {
+        probe::DialogView box = setup.WaitForMessageBox(60000);
+        ASSERT_EQ(text, box.text);
+        if (!CaptionOf(text).empty())
+        {
+            EXPECT_EQ(CaptionOf(text), box.caption);
+        }
+        if (meanwhile)
+            meanwhile();
+        setup.Answer(box, answer);
+    }
+
+    void Ask(How how)
+    {
+        if (how == BUTTON)
+            setup.Click(IDC_ABORT);
+        else
+            PostMessageA(setup.Frame(), WM_CLOSE, 0, 0);
+    }
+
+    // OK on a disc prompt and at once a request to abort: the request waits
+    // in the queue for the copier's first chance, after the first full chunk
+    // of the files that follow.
+    void OkThenAsk(const probe::DialogView& prompt, How how)
+    {
+        PostMessageA(GetDlgItem(prompt.window, IDOK), BM_CLICK, 0, 0);
+        Ask(how);
+        EXPECT_TRUE(probe::WaitUntil([&] { return !IsWindowVisible(prompt.window); }, 10000));
+    }
+
+    // The abort question, open while source is copied, copied files done.
+    void ExpectQuestion(const probe::DialogView& box, const std::string& source, int copied)
+    {
+        EXPECT_EQ("中断", box.caption);
+        EXPECT_EQ(AbortQuestion, box.text);
+        EXPECT_EQ(source + "をコピー中...", setup.Text(IDC_FILE_LINE));
+        EXPECT_EQ("17ファイル中" + std::to_string(copied) + "ファイルコピー完了", setup.Text(IDC_COUNT_LINE));
+    }
+
+    // A full run whose copy waits on the abort question in its first file.
+    probe::DialogView PauseInTheFirstFile(How how = BUTTON)
+    {
+        Run();
+        probe::DialogView prompt = setup.WaitForMessageBox();
+        EXPECT_EQ(Disc1Prompt, prompt.text);
+        InsertDisc('d', 1);
+        InsertDisc('e', 2);
+        OkThenAsk(prompt, how);
+        probe::DialogView question = setup.WaitForMessageBox();
+        ExpectQuestion(question, "D:\\base.pak", 0);
+        return question;
+    }
+
+    void AbortIn(Where where, How how)
+    {
+        probe::DialogView question;
+        if (where == LAST_FILE)
+        {
+            InsertDisc('d', 1);
+            Run();
+            probe::DialogView prompt = setup.WaitForMessageBox(60000);
+            ASSERT_EQ(Disc2Prompt, prompt.text);
+            // Every file of this disc but the last is shorter than a chunk,
+            // so the copier's first chance to take the request is there.
+            std::string disc = scratch + "disc2\\";
+            bench::MakeFolders(disc);
+            for (const std::string& name : Voices())
+            {
+                if (name.compare(0, 3, "v2_") == 0)
+                    bench::WriteFileBytes(disc + name, name == "v2_5.pak" ? std::string(500000, 'x') : name);
+            }
+            ASSERT_TRUE(bench::DefineDrive('e', bench::DriveKind::CdRom, bench::UnixPath(disc), "hoshikage2"));
+            OkThenAsk(prompt, how);
+            question = setup.WaitForMessageBox();
+            ExpectQuestion(question, "E:\\v2_5.pak", 16);
+        }
+        else
+        {
+            question = PauseInTheFirstFile(how);
+            // No, and ask again, until the copy waits inside the first big
+            // file.
+            const std::string big = "D:\\v1_0.pak";
+            for (int i = 0; where == BIG_FILE && i < 20 && setup.Text(IDC_FILE_LINE) != big + "をコピー中..."; ++i)
+            {
+                setup.Answer(question, IDNO);
+                Ask(how);
+                question = setup.WaitForMessageBox();
+            }
+            if (where == BIG_FILE)
+                ExpectQuestion(question, big, 5);
+        }
+        setup.Answer(question, IDYES);
+    }
+
+    // The promise, for the end state the case calls for.
+    void Check(const End& end)
+    {
+        ASSERT_TRUE(setup.WaitVisible(end.kind == ROLLED_BACK ? IDC_FOLDER : IDC_LAUNCH))
+            << "the window does not show the page the case ends on";
+        setup.Settle();
+        EXPECT_FALSE(setup.HasMessageBox());
+        EXPECT_FALSE(setup.IsVisible(IDC_ABORT));
+
+        std::vector<std::string> listed = end.kind == INSTALLED ? ListedFiles(end.full) : end.kept;
+        std::vector<std::string> expected = listed;
+        for (const auto& file : playerFiles)
+        {
+            if (file.first.compare(0, folder.size(), folder) == 0)
+            {
+                std::string name = file.first.substr(folder.size());
+                expected.push_back(name.substr(0, name.find('\\')));
+            }
+            EXPECT_TRUE(bench::ReadFileBytes(file.first) == file.second) << file.first << " of the player's changed";
+        }
+        std::sort(expected.begin(), expected.end());
+        expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+        EXPECT_EQ(expected, bench::FolderContents(folder));
+        EXPECT_EQ(!expected.empty(), bench::FolderExists(folder)) << folder;
+        for (const std::string& name : listed)
+            EXPECT_TRUE(bench::ReadFileBytes(folder + name) == bench::ReadFileBytes(DiscFile(name)))
+                << name << " is not the disc's";
+        if (!above.empty())
+        {
+            EXPECT_TRUE(bench::FolderExists(above)) << above << " went with the install folder";
+        }
+
+        EXPECT_EQ(end.kind == INSTALLED, bench::RecordExists());
+        EXPECT_EQ(end.kind == INSTALLED && end.startMenu, bench::FileExists(link));
+        EXPECT_EQ(end.kind == INSTALLED, setup.IsEnabled(IDC_LAUNCH));
+        if (end.kind == INSTALLED)
+        {
+            std::string directory, install;
+            EXPECT_TRUE(bench::ReadRecordValue("DIRECTORY", &directory));
+            EXPECT_EQ(folder, directory);
+            EXPECT_TRUE(bench::ReadRecordValue("INSTALL", &install));
+            EXPECT_EQ(end.full ? "FULL" : "MIN", install);
+            EXPECT_EQ("削除", setup.Text(IDC_INSTALL));
+            if (end.startMenu)
+            {
+                EXPECT_EQ(bench::Utf8(folder + "hoshi.exe"), bench::ReadLink(link).localPath);
+            }
+        }
+        else if (end.kind == REMOVED)
+        {
+            EXPECT_EQ("インストール", setup.Text(IDC_INSTALL));
+            EXPECT_FALSE(bench::FolderExists(link.substr(0, link.find_last_of('\\'))));
+            if (end.startMenu)
+            {
+                EXPECT_TRUE(bench::FolderExists(morihane)) << "the folder above the Start-menu folder went";
+            }
+        }
+        else
+        {
+            EXPECT_EQ(base, setup.Text(IDC_FOLDER));
+            EXPECT_TRUE(setup.IsChecked(IDC_FULL));
+        }
+    }
+
+    bench::FaultDisc disc1{1};
+    std::string base;
+    std::string folder;
+    std::string above;
+    std::string link;
+    std::string morihane;
+    std::map<std::string, std::string> playerFiles;
+    std::unique_ptr<bench::HiddenValue> hidden;
+};
+
+TEST_P(FaultCatalogueTest, KeepsThePromise)
+{
+    const Case& row = GetParam();
+    if (row.faultDisc)
+        SKIP_WITHOUT_FAULT_DISC(disc1);
+    row.play(*this);
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    Check(row.end);
+    setup.Close();
+}
+
+using C = FaultCatalogueTest;
+
+// clang-format off
+const Case Cases[] = {
+    // The discs.
+    {"AReadErrorInTheMiddleOfABigFile", true, [](C& c) {
+        c.disc1.Scratch("v1_0.pak", 5000123);
+        c.InsertFaultDisc();
+        c.Run();
+        c.Told("v1_0.pakのコピーに失敗しました", IDOK);
+    }, RolledBack()},
+    {"AReadErrorInTheFirstChunkOfASmallFile", true, [](C& c) {
+        c.disc1.Scratch("imgdec.dll", 5);
+        c.InsertFaultDisc();
+        c.Run();
+        c.Told("imgdec.dllのコピーに失敗しました", IDOK);
+    }, RolledBack()},
+    {"TheDiscTakenOutInTheMiddleOfAFile", true, [](C& c) {
+        c.disc1.EjectAt("story.dat", 150000);
+        c.InsertFaultDisc();
+        c.Run();
+        // The drive is empty from then on: the next run asks for the disc.
+        c.Told("story.datのコピーに失敗しました", IDOK, [&] { c.EjectDisc('d'); });
+        c.PressStart(FullQuestion(c.base), IDYES);
+        c.Told(Disc1Prompt, IDCANCEL);
+    }, RolledBack()},
+    {"DiscOneAbsentThenInserted", false, [](C& c) {
+        c.Run(false);
+        c.Told(Disc1Prompt, IDOK);
+        c.Told(Disc1Prompt, IDOK, [&] { c.InsertDisc('f', 1); });
+        c.FinishRun();
+    }, Installed(false)},
+    {"TheWrongDiscAtTheDiscTwoPromptThenTheRightOne", false, [](C& c) {
+        c.InsertDisc('d', 1);
+        c.Run();
+        c.Told(Disc2Prompt, IDOK);
+        c.Told(Disc2Prompt, IDOK, [&] { c.InsertDisc('d', 2); });
+        c.FinishRun();
+    }, Installed()},
+    {"CancelAtTheDiscOnePrompt", false, [](C& c) {
+        c.Run();
+        c.Told(Disc1Prompt, IDCANCEL);
+    }, RolledBack()},
+    {"CancelAtTheDiscTwoPrompt", false, [](C& c) {
+        c.InsertDisc('d', 1);
+        c.Run();
+        c.Told(Disc2Prompt, IDCANCEL, [&] {
+            EXPECT_EQ("17ファイル中11ファイルコピー完了", c.setup.Text(IDC_COUNT_LINE));
+            EXPECT_TRUE(bench::FileExists(c.folder + "v1_5.pak"));
+        });
+    }, RolledBack()},
+    {"AFileMissingFromTheDisc", false, [](C& c) {
+        bench::MakeFolders(c.scratch + "disc1\\");
+        ASSERT_TRUE(bench::DefineDrive('d', bench::DriveKind::CdRom, bench::UnixPath(c.scratch + "disc1"),
+                                       "hoshikage1"));
+        c.Run();
+        // The destination was made before the source failed to open.
+        c.Told("base.pakのコピーに失敗しました", IDOK,
+               [&] { EXPECT_TRUE(bench::FileExists(c.folder + "base.pak")); });
+    }, RolledBack()},
+
+    // Aborts, and what does not abort.
+    {"TheAbortButtonInTheFirstChunk", false, [](C& c) { c.AbortIn(FIRST_CHUNK, BUTTON); }, RolledBack()},
+    {"TheAbortButtonInTheMiddleOfABigFile", false, [](C& c) { c.AbortIn(BIG_FILE, BUTTON); }, RolledBack()},
+    {"TheAbortButtonDuringTheLastFile", false, [](C& c) { c.AbortIn(LAST_FILE, BUTTON); }, RolledBack()},
+    {"TheCloseBoxInTheFirstChunk", false, [](C& c) { c.AbortIn(FIRST_CHUNK, CLOSE_BOX); }, RolledBack()},
+    {"TheCloseBoxInTheMiddleOfABigFile", false, [](C& c) { c.AbortIn(BIG_FILE, CLOSE_BOX); }, RolledBack()},
+    {"TheCloseBoxDuringTheLastFile", false, [](C& c) { c.AbortIn(LAST_FILE, CLOSE_BOX); }, RolledBack()},
+    {"NoToTheAbortQuestion", false, [](C& c) {
+        c.setup.Answer(c.PauseInTheFirstFile(), IDNO);
+        c.FinishRun();
+    }, Installed()},
+    {"EscDuringACopy", false, [](C& c) {
+        c.setup.Answer(c.PauseInTheFirstFile(), IDNO);
+        c.setup.PressKey(VK_ESCAPE);
+        c.FinishRun();
+    }, Installed()},
+
+    // The destination.
+    {"TheDiskFullInTheMiddleOfAFile", false, [](C& c) {
+        if (!bench::TestMountAsDrive("small", 'h'))
+            return;
+        c.Into("H:\\Games\\", "H:\\Games\\");
+        c.InsertDisc('d', 1);
+        c.Run();
+        c.Told(LowSpaceQuestion, IDYES);
+        c.Told("story.datのコピーに失敗しました", IDOK);
+    }, RolledBack()},
+    {"AFolderThatCannotBeCreated", false, [](C& c) {
+        if (!bench::TestMountAsDrive("readonly", 'r'))
+            return;
+        c.Into("R:\\Games\\", "R:\\");
+        c.InsertDisc('d', 1);
+        c.Run();
+        c.Told(LowSpaceQuestion, IDYES);
+        c.Told("base.pakのコピーに失敗しました", IDOK);
+    }, RolledBack()},
+    {"ADriveThatDoesNotExist", false, [](C& c) {
+        c.Into("Q:\\Games\\", "");
+        c.InsertDisc('d', 1);
+        c.Run();
+        c.Told(LowSpaceQuestion, IDYES);
+        c.Told("base.pakのコピーに失敗しました", IDOK);
+    }, RolledBack()},
+    {"AnEmptyDestination", false, [](C& c) {
+        // The install goes into hoshikage\ under the folder the setup runs in.
+        c.setup.SetCurrentFolder(c.scratch);
+        c.Into("", c.scratch);
+        c.folder = c.scratch + "hoshikage\\";
+        c.InsertDisc('d', 1);
+        c.InsertDisc('e', 2);
+        c.Run();
+        c.Told(LowSpaceQuestion, IDYES);
+        c.FinishRun();
+    }, Installed()},
+    {"ThePlayersOwnFilesInTheInstallFolder", false, [](C& c) {
+        c.PlantPlayerFile(c.folder + "save01.dat");
+        c.PlantPlayerFile(c.folder + "shots\\01.bmp");
+        c.InsertDisc('d', 1);
+        c.Run();
+        c.Told(Disc2Prompt, IDCANCEL);
+        c.Check(RolledBack());
+        c.InsertDisc('e', 2);
+        c.PressStart(FullQuestion(c.base), IDYES);
+        c.FinishRun();
+        c.Remove();
+    }, Removed()},
+
+    // The process.
+    {"KilledInTheMiddleOfACopy", false, [](C& c) {
+        c.PauseInTheFirstFile();
+        c.setup.Kill();
+        EXPECT_TRUE(bench::FileExists(c.folder + "base.pak"));
+        // A new start offers Install; the install then overwrites what is there.
+        c.Run();
+        c.FinishRun();
+    }, Installed()},
+    {"ASecondStartDuringACopy", false, [](C& c) {
+        probe::DialogView question = c.PauseInTheFirstFile();
+        SetupDriver second;
+        ASSERT_TRUE(second.Launch());
+        second.ExpectCleanExit();
+        c.setup.Answer(question, IDNO);
+        c.FinishRun();
+    }, Installed()},
+
+    // Removal.
+    {"AListedFileThatCannotBeDeleted", false, [](C& c) {
+        c.RemovePlanted(true, "FULL", c.folder.c_str(),
+                        [&] { SetFileAttributesA((c.folder + "base.pak").c_str(), FILE_ATTRIBUTE_READONLY); });
+    }, Removed({"base.pak"})},
+    {"InstallInLowerCase", false, [](C& c) { c.RemovePlanted(true, "full", c.folder.c_str()); }, Removed(Voices())},
+    {"InstallWithASpaceAfterIt", false, [](C& c) { c.RemovePlanted(true, "FULL ", c.folder.c_str()); },
+     Removed(Voices())},
+    {"ADirectoryWithoutItsBackslash", false, [](C& c) {
+        c.RemovePlanted(false, "MIN", c.folder.substr(0, c.folder.size() - 1).c_str());
+    }, Removed()},
+    {"ARecordWithoutADirectory", false, [](C& c) { c.RemovePlanted(false, "MIN", nullptr); },
+     Removed(ListedFiles(false))},
+    {"TheRecordDeletedBeforeRemove", false, [](C& c) {
+        c.RemovePlanted(false, "MIN", c.folder.c_str(), [] { bench::DeleteRecord(); });
+    }, Removed(ListedFiles(false))},
+    {"TheRecordDeletedBeforeLaunch", false, [](C& c) {
+        c.PlantInstall(c.folder, false, "MIN", c.folder.c_str());
+        std::string record = c.scratch + "launched.txt";
+        ASSERT_TRUE(c.StartRecordingLaunches(record));
+        bench::ForgetInstall();
+        c.setup.Click(IDC_LAUNCH);
+        ASSERT_TRUE(probe::WaitUntil([&] { return c.setup.Text(IDC_INSTALL) == "インストール"; }, 10000));
+        // A game started by the click exists by the time the setup is back
+        // at its messages; one that ran already has left its record.
+        c.setup.Settle();
+        EXPECT_FALSE(c.GameRunning());
+        EXPECT_FALSE(bench::FileExists(record));
+    }, Removed(ListedFiles(false))},
+    {"ARelativeDirectory", false, [](C& c) {
+        // Another program's files of the listed names, under the folder the
+        // setup runs in.
+        c.setup.SetCurrentFolder(c.scratch);
+        c.Into(c.scratch, c.scratch);
+        c.RemovePlanted(false, "MIN", "hoshikage\\");
+    }, Removed(ListedFiles(false))},
+
+    // The system's registry values.
+    {"NoProgramFilesDir", false, [](C& c) {
+        c.Hide(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+        ASSERT_TRUE(c.setup.Start());
+        c.OpenOptions();
+        EXPECT_EQ("", c.setup.Text(IDC_FOLDER));
+        c.InsertDisc('d', 1);
+        c.InsertDisc('e', 2);
+        c.ChooseDestination(c.base, true);
+        c.PressStart(FullQuestion(c.base), IDYES);
+        c.FinishRun();
+    }, Installed()},
+    {"NoProgramsFolder", false, [](C& c) {
+        c.Hide(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+               "Programs");
+        c.InstallFrom(c.base, true);
+        c.Check(Installed(true, false));
+        c.Remove();
+    }, Removed({}, false)},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Cases, FaultCatalogueTest, testing::ValuesIn(Cases),
+                         [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+} // namespace
