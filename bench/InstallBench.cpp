@@ -292,11 +292,19 @@ int Aborts(const std::string& base, int count)
         int atAnswer = setup.BarPosition(IDC_FILE_BAR);
         double start = Now();
         Press(box.window, IDYES);
-        bool back = PollUntil([&] { return IsWindowVisible(setup.Control(IDC_FOLDER)) != FALSE; }, 30);
+        double gone = 0;
+        bool back = PollUntil(
+            [&] {
+                if (gone == 0 && !IsWindowVisible(box.window))
+                    gone = (Now() - start) * 1000;
+                return IsWindowVisible(setup.Control(IDC_FOLDER)) != FALSE;
+            },
+            30);
         double milliseconds = (Now() - start) * 1000;
         ok = back && atAnswer > 0 && atAnswer < 100 && !setup.HasMessageBox();
         times.push_back(milliseconds);
-        fprintf(stderr, "install_bench: abort %d at %d %% of the file: %.3f ms\n", i + 1, atAnswer, milliseconds);
+        fprintf(stderr, "install_bench: abort %d at %d %% of the file: %.3f ms (the question gone after %.3f ms)\n", i + 1,
+                atAnswer, milliseconds, gone);
     }
     setup.Close();
     bench::ForgetInstall();
