@@ -216,9 +216,14 @@ int Install(const std::string& base, bool full, bool answer)
     double start = Now();
     Press(question.window, IDYES);
     AnswerProbe* probe = answer ? new AnswerProbe(setup.Frame()) : nullptr;
-    // The question must be gone before the next box can be told from it.
+    // A message box disables the frame while it is open. Asking for that is
+    // one request to the Wine server; a search among the windows is dozens,
+    // and the setup program shares that server and the two cores.
+    HWND frame = setup.Frame();
     WaitGone(question.window);
-    probe::DialogView done = NextBox(setup, question.window, 1800, 5);
+    PollUntil([&] { return IsWindowEnabled(frame) != FALSE; }, 10, 2);
+    PollUntil([&] { return !IsWindowEnabled(frame); }, 1800, 2);
+    probe::DialogView done = NextBox(setup, question.window, 10, 2);
     double seconds = Now() - start;
     if (probe != nullptr)
         probe->Stop();
@@ -290,6 +295,8 @@ int Aborts(const std::string& base, int count)
         }
         // A file still short of its end: the abort came in its middle.
         int atAnswer = setup.BarPosition(IDC_FILE_BAR);
+        // Found before the clock starts: only its visibility is polled.
+        HWND folder = setup.Control(IDC_FOLDER);
         double start = Now();
         Press(box.window, IDYES);
         double gone = 0;
@@ -297,7 +304,7 @@ int Aborts(const std::string& base, int count)
             [&] {
                 if (gone == 0 && !IsWindowVisible(box.window))
                     gone = (Now() - start) * 1000;
-                return IsWindowVisible(setup.Control(IDC_FOLDER)) != FALSE;
+                return IsWindowVisible(folder) != FALSE;
             },
             30);
         double milliseconds = (Now() - start) * 1000;
@@ -364,6 +371,9 @@ int Starts(int count)
         if (!setup.Launch())
             return 1;
         HWND frame = nullptr;
+        // Waiting for the first wait for input costs the server nothing;
+        // the search among the windows starts from there.
+        WaitForInputIdle(setup.Process(), 20000);
         bool shown = PollUntil([&] { return StartPageVisible(setup, &frame); }, 20);
         double milliseconds = (Now() - start) * 1000;
         if (i >= 0)

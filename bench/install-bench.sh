@@ -126,6 +126,16 @@ discs_in() { # discs_in FOLDER1 FOLDER2
   bench_step "drives: disc 2 in E:" bench_wine "$drive" cdrom e "$2" hoshikage2
 }
 
+# The bench's prefix draws every window with Wine's light theme, controls
+# included; Windows draws the controls of a program that asks for no visual
+# styles, as setup.exe does, in the classic way. The "classic" figures turn
+# the theme off for the programs started meanwhile.
+theme() { # theme 1|0
+  bench_step "theme $1" bench_wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' \
+    /v ThemeActive /d "$1" /f
+}
+bench_on_stop "bench_wine reg add 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager' /v ThemeActive /d 1 /f"
+
 fresh_destination() {
   rm -rf "$dest"
   mkdir -p "$dest"
@@ -173,6 +183,13 @@ run_method() {
       memory_private[realistic]+="$4 "
       took=$2
       ;;
+    classic)
+      theme 0
+      line=$(measure "window, classic" install "$base" full) || exit 1
+      theme 1
+      set -- $line
+      took=$2
+      ;;
     plain)
       mkdir -p "$dest/hoshikage"
       line=$(measure plain plain 'D:\' 'E:\' "$folder" full) || exit 1
@@ -203,7 +220,7 @@ highest() { tr ' ' '\n' | grep . | sort -g | tail -1; }
 discs_in "$discs/disc1" "$discs/disc2"
 bench_log "warming the page cache and the bench; each method once, checked"
 cat "${sources[@]}" "$nsis_dir/nsis-files.exe" >/dev/null
-methods=(window plain cp nsis-files nsis-copy nsis-empty)
+methods=(window plain cp nsis-files nsis-copy nsis-empty classic)
 for m in "${methods[@]}"; do
   run_method "$m"
   check_destination "$m" "$(bytes_of "$m")" content
@@ -228,12 +245,18 @@ abort_full=$(measure "aborts at full speed" abort "$base" "$aborts") || exit 1
 bench_log "$starts starts"
 start_line=$(measure "starts" start "$starts") || exit 1
 
-bench_log "the copier's window work per chunk, timed alone"
+bench_log "the copier's window work per chunk, timed alone, with the theme and without"
 parts_runs=()
+classic_runs=()
 for r in 1 2 3; do
-  line=$(bench_wine "$bin/copy_bench.exe" parts "$(winpath "$discs/disc1/base.pak")" 2000 2>&1 | tr -d '\r')
-  case $line in parts\ *) parts_runs+=("${line#parts }") ;; *) bench_fail "copy_bench parts" "it printed \"$line\"" ;; esac
+  for t in 1 0; do
+    theme $t
+    line=$(bench_wine "$bin/copy_bench.exe" parts "$(winpath "$discs/disc1/base.pak")" 2000 2>&1 | tr -d '\r')
+    case $line in parts\ *) ;; *) bench_fail "copy_bench parts" "it printed \"$line\"" ;; esac
+    if [ $t = 1 ]; then parts_runs+=("${line#parts }"); else classic_runs+=("${line#parts }"); fi
+  done
 done
+theme 1
 
 bench_log "memory over installs of the small discs"
 discs_in "$small/disc1" "$small/disc2"
@@ -273,6 +296,13 @@ for r in $(seq 1 "$slow_rounds"); do
     bench_log "52x round $r: $m $2 s"
   done
 done
+bench_log "one 52x install with classic bars"
+theme 0
+fresh_destination
+line=$(measure "52x install, classic" install "$base" full) || exit 1
+theme 1
+set -- $line
+times[52x-classic]=$2
 bench_log "the window's answers during a 52x install"
 fresh_destination
 answer_slow=$(measure "answers at 52x" install "$base" full answer) || exit 1
@@ -295,6 +325,7 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # --- Figures ---------------------------------------------------------------
 part_median() { printf '%s\n' "${parts_runs[@]}" | awk -v i="$1" '{ print $i }' | median; }
+classic_median() { printf '%s\n' "${classic_runs[@]}" | awk -v i="$1" '{ print $i }' | median; }
 row() { # row NAME: median max min of the rounds
   printf '%s %s %s' "$(median <<<"${times[$1]}")" "$(highest <<<"${times[$1]}")" "$(lowest <<<"${times[$1]}")"
 }
@@ -316,6 +347,8 @@ awk -v rounds="$rounds" -v slow_rounds="$slow_rounds" -v full="$full_bytes" -v m
   -v peak_small="$(highest <<<"${memory_peak[small]}")" -v peak_real="$(highest <<<"${memory_peak[realistic]}")" \
   -v priv_small="$(highest <<<"${memory_private[small]}")" -v priv_real="$(highest <<<"${memory_private[realistic]}")" \
   -v bar="$(part_median 2)" -v moving="$(part_median 3)" -v repaint="$(part_median 4)" -v pump="$(part_median 5)" \
+  -v cbar="$(classic_median 2)" -v cmoving="$(classic_median 3)" -v crepaint="$(classic_median 4)" -v cpump="$(classic_median 5)" \
+  -v classic="$(row classic)" -v sclassic="${times[52x-classic]}" \
   -v date="$today" -v cpu="$cpu" -v cores="$(nproc)" -v mem="$(free -g | awk '/^Mem:/ { print $2 }')" \
   -v wine="$wine_version" -v debian="$debian" -v gcc="$gcc_version" -v arch="$arch" -v nsis="$nsis_version" \
   -v target="$nsis_target" -v load1="$load_before" -v load2="$load_after" -v aborts="$aborts" -v starts="$starts" '
@@ -332,6 +365,10 @@ BEGIN {
   # let through) on every chunk, and the bar moving 100 times per file.
   fixed = (bar + repaint + pump) * chunks + (moving - bar) * 100 * files
   limit = p[1] + fixed / 1e6
+  # The same with the bars drawn without the desktop theme, as Windows draws
+  # them for a program that asks for no visual styles.
+  limit_classic = p[1] + ((cbar + crepaint + cpump) * chunks + (cmoving - cbar) * 100 * files) / 1e6
+  split(classic, k)
   print "Date " date " (UTC). " cores " cores, " cpu ", " mem " GiB of memory, Debian " debian ", " wine ", mingw-w64 GCC " gcc ", " arch " build of setup.exe. NSIS " nsis " (`Target " target "`). Load average " load1 " before the run and " load2 " after it (1, 5 and 15 minutes)."
   print ""
   printf "Realistic discs: %d files, %d bytes (%.1f MB), %d chunks of 100000 bytes; minimal install %d bytes. MB = 10^6 bytes. Full speed: %d rounds, 52x: %d rounds, 8x: 1 round.\n", files, full, full / 1e6, chunks, minimal, rounds, slow_rounds
@@ -345,15 +382,21 @@ BEGIN {
   printf "| NSIS, CopyFiles from the discs, less its empty run | %.2f s, %s | %.2f s | %.2f s | | |\n", nc1, mbs(full, nc1), nc2, nc3
   printf "| NSIS, empty section (start and exit) | %.3f s | %.3f s | %.3f s | | |\n", ne[1], ne[2], ne[3]
   printf "| design limit: plain + the fixed window work | %.2f s, %s | | | | |\n", limit, mbs(full, limit)
+  printf "| window, classic (theme off) | %.2f s, %s | %.2f s | %.2f s | | |\n", k[1], mbs(full, k[1]), k[2], k[3]
+  printf "| design limit, classic | %.2f s, %s | | | | |\n", limit_classic, mbs(full, limit_classic)
   printf "| window ÷ NSIS files inside (throughput) | %.2f | | | ≥ 1.2 | %s |\n", nf1 / w[1], verdict(nf1 / w[1] >= 1.2)
   printf "| window ÷ NSIS CopyFiles | %.2f | | | | |\n", nc1 / w[1]
   printf "| window ÷ plain | %.2f | | | ≥ 0.3 | %s |\n", p[1] / w[1], verdict(p[1] / w[1] >= 0.3)
   printf "| window ÷ design limit | %.2f | | | | |\n", limit / w[1]
+  printf "| classic: window ÷ NSIS files inside | %.2f | | | | |\n", nf1 / k[1]
+  printf "| classic: window ÷ plain | %.2f | | | | |\n", p[1] / k[1]
+  printf "| classic: window ÷ design limit | %.2f | | | | |\n", limit_classic / k[1]
   printf "| window ÷ cp | %.2f | | | | |\n", c[1] / w[1]
   printf "| plain ÷ cp | %.2f | | | | |\n", c[1] / p[1]
   printf "| 52x (7.8 MB/s): window | %.1f s, %s | %.1f s | %.1f s | | |\n", sw[1], mbs(full, sw[1]), sw[2], sw[3]
   printf "| 52x: reading the files alone | %.1f s, %s | %.1f s | %.1f s | | |\n", sr[1], mbs(full, sr[1]), sr[2], sr[3]
   printf "| 52x: overhead of the install | %.2f %% | | | ≤ 3 %% | %s |\n", 100 * (sw[1] - sr[1]) / sr[1], verdict((sw[1] - sr[1]) / sr[1] <= 0.03)
+  printf "| 52x, classic (one install) | %.1f s; overhead %.2f %% | | | | |\n", sclassic, 100 * (sclassic - sr[1]) / sr[1]
   printf "| 8x (1.2 MB/s), minimal: window | %.1f s, %s | | | | |\n", ewindow, mbs(minimal, ewindow)
   printf "| 8x: reading the files alone | %.1f s, %s | | | | |\n", eread, mbs(minimal, eread)
   printf "| 8x: overhead of the install | %.2f %% | | | | |\n", 100 * (ewindow - eread) / eread
@@ -368,7 +411,7 @@ BEGIN {
   printf "| growth of the peak private bytes | %.3f MiB | | | < 1 MiB | %s |\n", (priv_real - priv_small) / 1048576, verdict(priv_real - priv_small < 1048576)
   printf "| start-up to the start page (%d starts) | %.0f ms | %.0f ms | %.0f ms | ≤ 300 ms | %s |\n", st[2], st[3], st[4], st[5], verdict(st[3] <= 300)
   print ""
-  printf "Window work the design fixes, timed alone (µs, median of 3 runs of copy_bench parts): bar message %.2f, a bar message that moves the bar %.0f, repaint %.1f, one message let through %.1f.\n", bar, moving, repaint, pump
+  printf "Window work the design fixes, timed alone (µs per call, median of 3 runs of copy_bench parts), with the theme / classic: bar message %.2f / %.2f, a bar message that moves the bar %.0f / %.0f, repaint %.1f / %.1f, one message let through %.1f / %.1f.\n", bar, cbar, moving, cmoving, repaint, crepaint, pump, cpump
 }' >"$report" || bench_fail "report" "awk failed"
 
 echo
