@@ -352,7 +352,7 @@ awk -v rounds="$rounds" -v slow_rounds="$slow_rounds" -v full="$full_bytes" -v m
   -v date="$today" -v cpu="$cpu" -v cores="$(nproc)" -v mem="$(free -g | awk '/^Mem:/ { print $2 }')" \
   -v wine="$wine_version" -v debian="$debian" -v gcc="$gcc_version" -v arch="$arch" -v nsis="$nsis_version" \
   -v target="$nsis_target" -v load1="$load_before" -v load2="$load_after" -v aborts="$aborts" -v starts="$starts" '
-function mbs(bytes, s) { return s > 0 ? sprintf("%.0f MB/s", bytes / s / 1e6) : "-" }
+function mbs(bytes, s) { return s <= 0 ? "-" : bytes / s / 1e6 < 100 ? sprintf("%.2f MB/s", bytes / s / 1e6) : sprintf("%.0f MB/s", bytes / s / 1e6) }
 function verdict(ok) { return ok ? "met" : "**missed**" }
 BEGIN {
   split(window, w); split(plain, p); split(cp, c); split(nfiles, nf); split(ncopy, nc); split(nempty, ne)
