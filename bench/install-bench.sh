@@ -14,14 +14,17 @@
 #   nsis-copy   an NSIS installer copying them from the discs (CopyFiles)
 #   nsis-empty  an NSIS installer with an empty section: its start-up and
 #               exit, taken off the two above
+#   classic     window, with the prefix's desktop theme turned off
 # Then the same install from the slow disc (tools/faultdisc) at a 52x
 # drive's rate against only reading its files, SLOW_ROUNDS rounds (default
-# 3); the minimal install at an 8x rate against the same reading, once;
+# 3), and once with the theme off; the minimal install at an 8x rate against
+# the same reading, once;
 # ABORTS aborts (default 10) at full speed and at 52x; the window's answers
 # during a full-speed and a 52x install; the setup process's memory over
 # installs of the small and the realistic discs; STARTS starts (default 10)
 # with a warm server; and the copier's per-chunk window work, timed alone
-# (copy_bench.exe parts), for the design's own limit.
+# with the theme and without (copy_bench.exe parts), for the design's own
+# limit.
 #
 # Prints every figure, and writes them with their goals between the
 # install-bench markers of docs/benchmark.md. BENCH_BUILD picks the build
