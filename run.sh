@@ -3,8 +3,9 @@
 # the sample install discs in two CD-ROM drives (D: and E:) and starts the
 # setup program: the 32-bit build, the one that ships, or the 64-bit one
 # where this machine runs no 32-bit code. With a DISPLAY it opens there;
-# without one it runs on a virtual screen and saves a screenshot of the
-# start page.
+# without one it runs on a virtual screen, saves a screenshot of the start
+# page, then walks the window through an install, an abort and a removal
+# (tools/screenshots.sh) and prints the folder of those pictures.
 #   DISC_SIZE=realistic ./run.sh   discs of about 1.3 GB instead of 45 MB
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -52,3 +53,6 @@ done
 sleep 2
 bench_step "screenshot" import -window "$desktop" "$shot"
 echo "screenshot of the start page: $shot"
+# The tour starts a bench of its own on the same prefix: this one ends first.
+bench_stop
+SHOTS_DIR=$BENCH_BUILD/walkthrough "$BENCH_PROJECT/tools/screenshots.sh"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Photographs the setup window's pages and main message boxes on the bench
-# into docs/images/, for the README. Wine gets a virtual desktop for the
-# time of the tour, so the window has its title bar; tests run without one.
+# into docs/images/ (the README's pictures), or into $SHOTS_DIR when it is
+# set. Wine gets a virtual desktop for the time of the tour, so the window
+# has its title bar; tests run without one.
 set -euo pipefail
 source "$(dirname "$0")/bench.sh"
 bench_describe
@@ -20,7 +21,8 @@ bench_start
 bench_on_stop desktop_off
 desktop_on
 bench_restart_wine
-export SHOTS_DIR=$BENCH_PROJECT/docs/images
+export SHOTS_DIR=${SHOTS_DIR:-$BENCH_PROJECT/docs/images}
 mkdir -p "$SHOTS_DIR"
 bench_step "screenshot tour" bench_wine "$BENCH_BUILD/$BENCH_HELPER_ARCH/bin/screenshot_tour.exe"
 ls -l "$SHOTS_DIR"
+echo "the walkthrough's pictures: $SHOTS_DIR"

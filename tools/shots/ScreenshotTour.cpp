@@ -2,7 +2,7 @@
 // Walks the real setup window through its pages and main message boxes on
 // the bench and photographs each: the pictures of the README. Run through
 // tools/screenshots.sh, which gives Wine a virtual desktop so the window
-// has its title bar.
+// has its title bar. The pictures go to $SHOTS_DIR.
 #include "BenchDrive.h"
 #include "res/resource.h"
 #include "support/BenchState.h"
@@ -96,6 +96,7 @@ TEST(ScreenshotTour, PagesAndMessages)
     Shoot(setup, "confirm-remove", box.window);
     setup.Answer(box, IDYES);
     ASSERT_TRUE(probe::WaitUntil([&] { return setup.Text(IDC_INSTALL) == "インストール"; }, 10000));
+    Shoot(setup, "start-page-removed");
 
     // The progress page while a copy runs, held by the Abort question.
     setup.Click(IDC_INSTALL);
@@ -104,11 +105,24 @@ TEST(ScreenshotTour, PagesAndMessages)
     box = setup.WaitForMessageBox();
     setup.Answer(box, IDYES);
     ASSERT_TRUE(setup.WaitVisible(IDC_ABORT));
-    // Into the first voice archive, a hundred chunks long.
-    probe::WaitUntil([&] { return setup.Text(IDC_COUNT_LINE).find("中6") != std::string::npos; }, 20000);
+    // A third into the longest voice archive of the small discs (v1_3.pak,
+    // 300 chunks), so the bar shows the middle of a copy.
+    probe::WaitUntil(
+        [&] {
+            return setup.Text(IDC_COUNT_LINE).find("中8") != std::string::npos
+                && setup.BarPosition(IDC_FILE_BAR) >= 30;
+        },
+        20000);
     setup.Click(IDC_ABORT);
     box = setup.WaitForMessageBox();
     ASSERT_NE(nullptr, box.window);
+    // The question holds the copy where it is: the page alone first, the
+    // question moved out of the picture, then the two together.
+    RECT boxRect;
+    GetWindowRect(box.window, &boxRect);
+    SetWindowPos(box.window, nullptr, 2000, 2000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Shoot(setup, "progress-page");
+    SetWindowPos(box.window, nullptr, boxRect.left, boxRect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     Shoot(setup, "confirm-abort", box.window);
     setup.Answer(box, IDYES);
     ASSERT_TRUE(setup.WaitVisible(IDC_FOLDER));
