@@ -322,32 +322,15 @@ int Aborts(const std::string& base, int count)
     return ok ? 0 : 1;
 }
 
-struct FrameSearch
-{
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK MatchFrame(HWND window, LPARAM context)
-{
-    FrameSearch* search = reinterpret_cast<FrameSearch*>(context);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && IsWindowVisible(window) && probe::Text(window) == SetupFrameTitle)
-    {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The frame found by its title among the process's windows, as the driver
-// finds it; *frame stays null until it shows.
+// The frame found among the process's windows as the driver finds it: its
+// visible dialog without an owner; *frame stays null until it shows.
 bool StartPageVisible(const SetupDriver& setup, HWND* frame)
 {
-    FrameSearch search = {setup.ProcessId(), nullptr};
-    EnumWindows(MatchFrame, reinterpret_cast<LPARAM>(&search));
-    *frame = search.found;
+    DWORD pid = setup.ProcessId();
+    *frame = probe::FindTopLevel([&](HWND window) {
+        return probe::ProcessOf(window) == pid && IsWindowVisible(window) && probe::ClassName(window) == "#32770"
+            && GetWindow(window, GW_OWNER) == nullptr;
+    });
     if (*frame == nullptr)
         return false;
     HWND menu = nullptr;
