@@ -14,12 +14,18 @@ namespace
 //   uxtheme   asked for by name by Wine's user32 when the first window is
 //             made: found beside setup.exe unless the DLL search was
 //             limited to the system folder before that
+// The desktop theme is on for these tests. Without one, user32 lets
+// uxtheme go again at once, and comctl32 asks for it later through its
+// delay-load table, which Wine resolves from the program's folder first
+// whatever the search was limited to (Windows keeps to the limit there); a
+// test of the program's limit must not stand on that.
 class PlantedDllTest : public FlowTest
 {
 protected:
     void SetUp() override
     {
         FlowTest::SetUp();
+        ASSERT_TRUE(SetTheme("1", &theme));
         std::string bin = SetupDriver::SetupPath();
         bin.erase(bin.find_last_of('\\') + 1);
         ASSERT_TRUE(CopyFileA(SetupDriver::SetupPath().c_str(), (scratch + "setup.exe").c_str(), FALSE));
@@ -36,7 +42,30 @@ protected:
     {
         FlowTest::TearDown();
         bench::ForgetDllOverrides("setup.exe");
+        SetTheme(theme.c_str(), nullptr);
     }
+
+    // Sets the theme's value for programs started from now on; old (when
+    // given) gets the value it replaces.
+    static bool SetTheme(const char* value, std::string* old)
+    {
+        const char key[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
+        char buffer[16] = "0";
+        DWORD size = sizeof(buffer);
+        RegGetValueA(HKEY_CURRENT_USER, key, "ThemeActive", RRF_RT_REG_SZ, nullptr, buffer, &size);
+        if (old != nullptr)
+            *old = buffer;
+        HKEY manager = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &manager, nullptr)
+            != ERROR_SUCCESS)
+            return false;
+        LONG set = RegSetValueExA(manager, "ThemeActive", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                                  static_cast<DWORD>(strlen(value) + 1));
+        RegCloseKey(manager);
+        return set == ERROR_SUCCESS;
+    }
+
+    std::string theme = "0";
 
     // Each load of a planted DLL leaves a line: which one, in which program.
     std::string Loaded() { return bench::ReadFileBytes(scratch + "planted-loaded.txt"); }
