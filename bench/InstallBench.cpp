@@ -40,6 +40,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -215,7 +216,7 @@ int Install(const std::string& base, bool full, bool answer)
 
     double start = Now();
     Press(question.window, IDYES);
-    AnswerProbe* probe = answer ? new AnswerProbe(setup.Frame()) : nullptr;
+    std::unique_ptr<AnswerProbe> probe(answer ? new AnswerProbe(setup.Frame()) : nullptr);
     // A message box disables the frame while it is open. Asking for that is
     // one request to the Wine server; a search among the windows is dozens,
     // and the setup program shares that server and the two cores.
@@ -251,7 +252,6 @@ int Install(const std::string& base, bool full, bool answer)
         Stats stats = Summarise(probe->Milliseconds());
         printf("answer %u %.3f %.3f %.3f %d %d\n", static_cast<unsigned>(probe->Milliseconds().size()),
                stats.median, stats.p99, stats.max, probe->Unanswered(), ok);
-        delete probe;
     }
     return ok ? 0 : 1;
 }
