@@ -120,18 +120,27 @@ fi
 wait "$shell" && fail "interrupt: the script ended with 0"
 expect_nothing_behind interrupt "$log"
 
-# 3. A step that fails: the prefix's folder cannot be made below a file.
-log=$inner/failing.log
-touch "$inner/a-file"
-script='bench_start; echo "not reached"'
-if inner_shell BENCH_PREFIX="$inner/a-file/prefix" >"$log" 2>&1; then
-  fail "failing step: the script ended with 0"
+# 3. A step that fails once the whole bench is up. It says "up" itself, so
+# that bring_up counts what runs while the step runs.
+script='bench_start; bench_test_mounts
+  fail_when_told() {
+    touch "$BENCH_BUILD/up"
+    until [ -e "$BENCH_BUILD/go" ]; do sleep 0.2; done
+    echo "told to fail"
+    return 3
+  }
+  bench_step "a step after bring-up" fail_when_told
+  echo "not reached"'
+if bring_up failing; then
+  touch "$inner/go"
+else
+  kill "$shell" 2>/dev/null
 fi
-grep -q '^\[bench\] FAILED at step "prefix: create .*": mkdir exited with 1: .*Not a directory' "$log" \
-  || fail "failing step: no line naming the step and its cause: $(grep FAILED "$log")"
-grep -q 'not reached' "$log" && fail "failing step: the script went on"
-[ -n "$(xvfb_pid "$log")" ] || fail "failing step: Xvfb was not started before the failing step"
-expect_nothing_behind "failing step" "$log"
+wait "$shell" && fail "failing: the script ended with 0"
+[ "$(grep '^\[bench\] FAILED' "$log")" = '[bench] FAILED at step "a step after bring-up": fail_when_told exited with 3: told to fail' ] \
+  || fail "failing: not one line naming the step and its cause: $(grep FAILED "$log")"
+grep -q 'not reached' "$log" && fail "failing: the script went on"
+expect_nothing_behind failing "$log"
 
 if ((failures)); then
   echo "bench-test: $failures case(s) failed; logs in $inner"
