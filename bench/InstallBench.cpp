@@ -327,10 +327,7 @@ int Aborts(const std::string& base, int count)
 bool StartPageVisible(const SetupDriver& setup, HWND* frame)
 {
     DWORD pid = setup.ProcessId();
-    *frame = probe::FindTopLevel([&](HWND window) {
-        return probe::ProcessOf(window) == pid && IsWindowVisible(window) && probe::ClassName(window) == "#32770"
-            && GetWindow(window, GW_OWNER) == nullptr;
-    });
+    *frame = probe::FindShown(pid, "#32770");
     if (*frame == nullptr)
         return false;
     HWND menu = nullptr;

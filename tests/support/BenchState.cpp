@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -462,18 +463,37 @@ std::string Scratch()
 {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() : "none";
-    for (char& c : name)
-    {
-        if (c == '/')
-            c = '_';
-    }
+    // A short name, so that the paths a test makes from it stay far from
+    // the program's limits wherever the checkout lies.
+    unsigned hash = 2166136261u;
+    for (unsigned char c : name)
+        hash = (hash ^ c) * 16777619u;
+    char folder[16];
+    snprintf(folder, sizeof(folder), "%08x\\", hash);
 #ifdef _WIN64
-    std::string folder = Root() + "scratch64\\" + name + "\\";
+    std::string path = Root() + "s64\\" + folder;
 #else
-    std::string folder = Root() + "scratch32\\" + name + "\\";
+    std::string path = Root() + "s32\\" + folder;
 #endif
-    RemoveTree(folder);
+    RemoveTree(path);
+    MakeFolders(path);
+    return path;
+}
+
+std::string MakeDisc(const std::string& folder, const std::map<std::string, std::string>& files)
+{
     MakeFolders(folder);
+    for (const auto& file : files)
+    {
+        std::string path = folder + file.first;
+        MakeFolders(path.substr(0, path.find_last_of('\\') + 1));
+        WriteFileBytes(path, file.second);
+    }
     return folder;
+}
+
+bool InsertDisc(char letter, const std::string& disc, const std::string& label)
+{
+    return DefineDrive(letter, DriveKind::CdRom, UnixPath(disc), label);
 }
 } // namespace bench

@@ -5,6 +5,7 @@
 
 #include "sys/Win32.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,14 @@ std::string Utf8(const std::string& ansiText);
 // finish within timeoutMs.
 std::string RunUnix(const std::string& command, unsigned timeoutMs = 30000);
 
-// An empty folder of the running test's own: Root() + "scratch\<test>\".
+// An empty folder of the running test's own, short whatever the test's
+// name: Root() + "s64\" (or "s32\") + eight hex digits + "\".
 std::string Scratch();
+
+// A disc: the folder (a Windows path with a backslash) holding the files,
+// named relative to it (folders made as needed). Returns the folder.
+std::string MakeDisc(const std::string& folder, const std::map<std::string, std::string>& files);
+// Puts a disc folder (a Windows path) into the CD-ROM drive letter with
+// that volume label.
+bool InsertDisc(char letter, const std::string& disc, const std::string& label);
 } // namespace bench

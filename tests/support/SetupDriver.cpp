@@ -62,10 +62,7 @@ bool SetupDriver::WaitForFrame()
     DWORD pid = m_process.dwProcessId;
     probe::WaitUntil(
         [&] {
-            m_frame = probe::FindTopLevel([&](HWND window) {
-                return probe::ProcessOf(window) == pid && IsWindowVisible(window)
-                    && probe::ClassName(window) == "#32770" && GetWindow(window, GW_OWNER) == nullptr;
-            });
+            m_frame = probe::FindShown(pid, "#32770");
             return m_frame != nullptr || WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
         },
         StartTimeoutMs);
@@ -187,6 +184,16 @@ void SetupDriver::Settle()
     // A copy lets one message through per chunk: give it time.
     if (!SendMessageTimeoutA(m_frame, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result))
         ADD_FAILURE() << "the setup window does not answer (error " << GetLastError() << ")";
+}
+
+void SetupDriver::ExpectIdle()
+{
+    Settle();
+    EXPECT_TRUE(IsWindowEnabled(m_frame)) << "something modal is open";
+    DWORD pid = m_process.dwProcessId;
+    HWND owned = probe::FindTopLevel(
+        [&](HWND window) { return probe::ProcessOf(window) == pid && GetWindow(window, GW_OWNER) == m_frame; });
+    EXPECT_EQ(nullptr, owned) << "a " << probe::ClassName(owned) << " \"" << probe::Text(owned) << "\" is open";
 }
 
 bool SetupDriver::WaitForExit(DWORD timeoutMs, DWORD* exitCode)

@@ -21,8 +21,9 @@ public:
     bool Start();
     // Starts another copy of the program the same way.
     bool Start(const std::string& program);
-    // Starts it without waiting for anything.
+    // Starts it, or another program, without waiting for anything.
     bool Launch();
+    bool Launch(const std::string& program);
     // The current folder the program starts in from now on; empty: the
     // driver's own.
     void SetCurrentFolder(const std::string& folder) { m_folder = folder; }
@@ -65,6 +66,10 @@ public:
     // A round trip to the program's thread: it answers only once it is back
     // at its messages, so what a handler did before that is done by then.
     void Settle();
+    // Settles, and expects the window idle: any message retrieval answers
+    // the round trip, a box's own loop too, so nothing modal may be open or
+    // opening (the frame enabled, no window of the process owned by it).
+    void ExpectIdle();
 
     // Waits for the process to end; false when it did not in time.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
@@ -76,7 +81,6 @@ public:
     static std::string SetupPath();
 
 private:
-    bool Launch(const std::string& program);
     bool WaitForFrame();
 
     PROCESS_INFORMATION m_process;

@@ -67,6 +67,14 @@ DWORD ProcessOf(HWND window)
     return pid;
 }
 
+HWND FindShown(DWORD process, const char* className)
+{
+    return FindTopLevel([&](HWND window) {
+        return ProcessOf(window) == process && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == nullptr
+            && (className == nullptr || ClassName(window) == className);
+    });
+}
+
 HWND FindOpenDialog(HWND owner)
 {
     return FindTopLevel([&](HWND window) {

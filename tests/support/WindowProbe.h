@@ -28,6 +28,9 @@ struct DialogView
 // The first top-level window for which match holds, or null.
 HWND FindTopLevel(const std::function<bool(HWND)>& match);
 DWORD ProcessOf(HWND window);
+// A visible top-level window of the process that nothing owns (a frame, a
+// picker opened without an owner), of that class when one is named.
+HWND FindShown(DWORD process, const char* className = nullptr);
 
 // The visible top-level dialog owned by owner, if one is open.
 HWND FindOpenDialog(HWND owner);
