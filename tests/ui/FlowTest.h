@@ -37,9 +37,6 @@ public:
     // then shows.
     void FinishRun();
 
-    void ExpectInstalled(const std::string& folder, bool full);
-    void ExpectNoListedFile(const std::string& folder);
-
     // An install as a completed run leaves it: the listed files, the record
     // and a Start-menu entry.
     void PlantInstall(const std::string& folder, bool full, const char* installValue, const char* directoryValue);
@@ -69,3 +66,4 @@ extern const char Disc1Prompt[];
 extern const char Disc2Prompt[];
 extern const char AbortQuestion[];
 extern const char LowSpaceQuestion[];
+extern const char FailureCaption[];
