@@ -18,6 +18,7 @@ namespace bench
 namespace
 {
 const char RecordKey[] = "Software\\Morihane\\ほしかげ";
+const char CurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char ShellFoldersKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char StartMenuSubfolder[] = "morihane\\～ ほしかげ ～\\";
 const char ShortcutFile[] = "～ ほしかげ ～.lnk";
@@ -59,85 +60,42 @@ bool KeyExists(const char* subkey)
 
 namespace
 {
-const char HiddenKey[] = "Software\\HoshikageBench\\Hidden";
-#ifdef _WIN64
-const char View[] = "64:";
-#else
-const char View[] = "32:";
-#endif
+const char HiddenSuffix[] = ".hidden-by-bench";
 
-// The copy's name says where the value belongs: the view, the root, the key
-// and the value's name ("64:HKLM\SOFTWARE\...\ProgramFilesDir").
-bool PutBack(const std::string& copy)
+// Moves a value to another name in the same key (and registry view).
+bool MoveValue(HKEY root, const std::string& subkey, const std::string& from, const std::string& to)
 {
-    std::string path = copy.substr(sizeof(View) - 1);
-    HKEY root = path.compare(0, 5, "HKLM\\") == 0 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    size_t split = path.find_last_of('\\');
     BYTE data[4096];
     DWORD size = sizeof(data);
     DWORD type = 0;
-    HKEY store = nullptr;
     HKEY key = nullptr;
-    bool done = RegOpenKeyExA(HKEY_CURRENT_USER, HiddenKey, 0, KEY_ALL_ACCESS, &store) == ERROR_SUCCESS
-        && RegQueryValueExA(store, copy.c_str(), nullptr, &type, data, &size) == ERROR_SUCCESS
-        && RegOpenKeyExA(root, path.substr(5, split - 5).c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS
-        && RegSetValueExA(key, path.substr(split + 1).c_str(), 0, type, data, size) == ERROR_SUCCESS;
-    if (done)
-        RegDeleteValueA(store, copy.c_str());
+    bool moved = RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS
+        && RegQueryValueExA(key, from.c_str(), nullptr, &type, data, &size) == ERROR_SUCCESS
+        && RegSetValueExA(key, to.c_str(), 0, type, data, size) == ERROR_SUCCESS
+        && RegDeleteValueA(key, from.c_str()) == ERROR_SUCCESS;
     RegCloseKey(key);
-    RegCloseKey(store);
-    return done;
+    return moved;
 }
 } // namespace
 
-HiddenValue::HiddenValue(HKEY root, const char* subkey, const char* name)
-    : m_backup(std::string(View) + (root == HKEY_LOCAL_MACHINE ? "HKLM\\" : "HKCU\\") + subkey + "\\" + name)
+HiddenValue::HiddenValue(HKEY root, const char* subkey, const char* name) : m_root(root), m_subkey(subkey), m_name(name)
 {
-    HKEY key = nullptr;
-    HKEY store = nullptr;
-    BYTE data[4096];
-    DWORD size = sizeof(data);
-    DWORD type = 0;
-    bool saved = RegOpenKeyExA(root, subkey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS
-        && RegQueryValueExA(key, name, nullptr, &type, data, &size) == ERROR_SUCCESS
-        && RegCreateKeyExA(HKEY_CURRENT_USER, HiddenKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &store, nullptr)
-            == ERROR_SUCCESS
-        && RegSetValueExA(store, m_backup.c_str(), 0, type, data, size) == ERROR_SUCCESS;
-    if (!saved || RegDeleteValueA(key, name) != ERROR_SUCCESS)
-    {
-        ADD_FAILURE() << "cannot take away the value " << name << " of " << subkey;
-        if (!saved)
-            m_backup.clear();
-    }
-    RegCloseKey(store);
-    RegCloseKey(key);
+    m_hidden = MoveValue(root, subkey, name, m_name + HiddenSuffix);
+    EXPECT_TRUE(m_hidden) << "cannot take away the value " << name << " of " << subkey;
 }
 
 HiddenValue::~HiddenValue()
 {
-    if (!m_backup.empty())
+    if (m_hidden)
     {
-        EXPECT_TRUE(PutBack(m_backup)) << "cannot put back " << m_backup;
+        EXPECT_TRUE(MoveValue(m_root, m_subkey, m_name + HiddenSuffix, m_name)) << "cannot put back " << m_name;
     }
 }
 
 void RestoreHiddenValues()
 {
-    std::vector<std::string> copies;
-    HKEY store = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, HiddenKey, 0, KEY_ALL_ACCESS, &store) != ERROR_SUCCESS)
-        return;
-    char name[1024];
-    DWORD length = sizeof(name);
-    for (DWORD i = 0; RegEnumValueA(store, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, length = sizeof(name))
-    {
-        if (strncmp(name, View, sizeof(View) - 1) == 0)
-            copies.push_back(name);
-    }
-    RegCloseKey(store);
-    for (const std::string& copy : copies)
-        EXPECT_TRUE(PutBack(copy)) << "cannot put back " << copy;
+    MoveValue(HKEY_LOCAL_MACHINE, CurrentVersionKey, std::string("ProgramFilesDir") + HiddenSuffix, "ProgramFilesDir");
+    MoveValue(HKEY_CURRENT_USER, ShellFoldersKey, std::string("Programs") + HiddenSuffix, "Programs");
 }
 
 bool ReadRecordValue(const char* name, std::string* value)

@@ -26,9 +26,10 @@ bool KeyExists(const char* subkey);
 
 // Takes a registry value away while the object lives, in this process's
 // view of the registry (the one a setup.exe of the same build reads), and
-// then puts it back as it was. A copy waits under a key of the bench's own
-// meanwhile, so that a test program that died half-way has the value put
-// back by the next one (RestoreHiddenValues).
+// then puts it back. It waits meanwhile beside itself under another name,
+// so that after a test program that died half-way the next one puts it
+// back (RestoreHiddenValues: the values the tests hide, ProgramFilesDir and
+// Programs).
 class HiddenValue
 {
 public:
@@ -39,7 +40,10 @@ public:
     HiddenValue& operator=(const HiddenValue&) = delete;
 
 private:
-    std::string m_backup;
+    HKEY m_root;
+    std::string m_subkey;
+    std::string m_name;
+    bool m_hidden;
 };
 void RestoreHiddenValues();
 

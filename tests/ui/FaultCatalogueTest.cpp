@@ -246,14 +246,10 @@ public:
             ASSERT_EQ(Disc2Prompt, prompt.text);
             // Every file of this disc but the last is shorter than a chunk,
             // so the copier's first chance to take the request is there.
-            std::string disc = scratch + "disc2\\";
-            bench::MakeFolders(disc);
-            for (const std::string& name : Voices())
-            {
-                if (name.compare(0, 3, "v2_") == 0)
-                    bench::WriteFileBytes(disc + name, name == "v2_5.pak" ? std::string(500000, 'x') : name);
-            }
-            ASSERT_TRUE(bench::DefineDrive('e', bench::DriveKind::CdRom, bench::UnixPath(disc), "hoshikage2"));
+            std::map<std::string, std::string> files;
+            for (int i = 0; i < 6; ++i)
+                files["v2_" + std::to_string(i) + ".pak"] = i < 5 ? "short" : std::string(500000, 'x');
+            ASSERT_TRUE(bench::InsertDisc('e', bench::MakeDisc(scratch + "disc2\\", files), "hoshikage2"));
             OkThenAsk(prompt, how);
             question = setup.WaitForMessageBox();
             ExpectQuestion(question, "E:\\v2_5.pak", 16);
@@ -439,9 +435,7 @@ const Case Cases[] = {
         });
     }, RolledBack()},
     {"AFileMissingFromTheDisc", false, [](C& c) {
-        bench::MakeFolders(c.scratch + "disc1\\");
-        ASSERT_TRUE(bench::DefineDrive('d', bench::DriveKind::CdRom, bench::UnixPath(c.scratch + "disc1"),
-                                       "hoshikage1"));
+        ASSERT_TRUE(bench::InsertDisc('d', bench::MakeDisc(c.scratch + "disc1\\", {}), "hoshikage1"));
         c.Run();
         // The destination was made before the source failed to open.
         c.Told("base.pakのコピーに失敗しました", IDOK,

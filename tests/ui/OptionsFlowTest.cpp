@@ -23,7 +23,7 @@ std::string ProgramFilesDir()
     return value;
 }
 
-TEST_F(OptionsFlowTest, DefaultsAreTheProgramFilesFolderAndAFullInstall)
+TEST_F(OptionsFlowTest, DefaultsAreTheProgramFilesFolderAndAFullInstallAndBackKeepsAChoice)
 {
     ASSERT_TRUE(setup.Start());
     OpenOptions();
@@ -36,13 +36,7 @@ TEST_F(OptionsFlowTest, DefaultsAreTheProgramFilesFolderAndAFullInstall)
     EXPECT_EQ("インストール先にhoshikageフォルダを作成し、そこにインストールします", setup.Text(IDC_NOTE));
     EXPECT_EQ("フルインストール(音声:あり 容量:1.3G)", setup.Text(IDC_FULL));
     EXPECT_EQ("最小インストール(音声:なし 容量:300M)", setup.Text(IDC_MINIMAL));
-    setup.Close();
-}
 
-TEST_F(OptionsFlowTest, BackAndReturnKeepTheFolderAndTheChoice)
-{
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
     ChooseDestination("D:\\Games\\", false);
     setup.Click(IDC_BACK);
     ASSERT_TRUE(setup.WaitVisible(IDC_LAUNCH));
@@ -74,24 +68,6 @@ TEST_F(OptionsFlowTest, TheQuestionNamesTheInstallFolderWithOrWithoutABackslash)
     EXPECT_TRUE(setup.IsChecked(IDC_MINIMAL));
     EXPECT_FALSE(bench::FolderExists(base + "\\hoshikage"));
     EXPECT_FALSE(bench::FolderExists(base));
-    setup.Close();
-}
-
-TEST_F(OptionsFlowTest, AnEmptyFolderAsksForARelativeFolderThenWarnsOfSpace)
-{
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
-    ChooseDestination("", true);
-    PressStart("hoshikageにフルインストールします。よろしいですか？", IDYES);
-
-    // Its root "hos" is no drive: the query fails and counts as no space.
-    probe::DialogView warning = setup.WaitForMessageBox();
-    EXPECT_EQ(ConfirmCaption, warning.caption);
-    EXPECT_EQ(LowSpaceQuestion, warning.text);
-    setup.Answer(warning, IDNO);
-    EXPECT_TRUE(setup.IsVisible(IDC_FOLDER));
-    EXPECT_FALSE(setup.IsVisible(IDC_ABORT));
-    EXPECT_EQ("", setup.Text(IDC_FOLDER));
     setup.Close();
 }
 
@@ -198,42 +174,29 @@ protected:
 
 TEST_F(BrowseFlowTest, BrowseOpensOnTheFolderAndReturnsItWithABackslash)
 {
-    std::string folder = root + "Games\\";
     ASSERT_TRUE(setup.Start());
     OpenOptions();
-
-    // With its trailing backslash taken off, the folder is selected first:
-    // OK hands it back with the backslash.
-    setup.SetText(IDC_FOLDER, folder);
-    probe::DialogView picker = OpenSettledPicker(setup);
-    ASSERT_NE(nullptr, picker.window);
-    EXPECT_EQ("フォルダーの参照", picker.caption);
-    setup.Answer(picker, IDOK);
-    EXPECT_TRUE(probe::WaitUntil([&] { return setup.Text(IDC_FOLDER) == folder; }, 5000))
-        << setup.Text(IDC_FOLDER);
-
-    // A drive root keeps its backslash and comes back as it was.
-    setup.SetText(IDC_FOLDER, "C:\\");
-    picker = OpenSettledPicker(setup);
-    ASSERT_NE(nullptr, picker.window);
-    setup.Answer(picker, IDOK);
-    EXPECT_TRUE(probe::WaitUntil([&] { return setup.Text(IDC_FOLDER) == "C:\\"; }, 5000))
-        << setup.Text(IDC_FOLDER);
-    setup.Close();
-}
-
-TEST_F(BrowseFlowTest, CancellingBrowseLeavesTheFolder)
-{
-    // OK would give the folder back with a backslash.
+    // Cancel leaves the text, which OK would give back with a backslash.
     std::string text = root.substr(0, root.size() - 1);
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
     setup.SetText(IDC_FOLDER, text);
     probe::DialogView picker = OpenSettledPicker(setup);
     ASSERT_NE(nullptr, picker.window);
+    EXPECT_EQ("フォルダーの参照", picker.caption);
     setup.Answer(picker, IDCANCEL);
     EXPECT_EQ(text, setup.Text(IDC_FOLDER));
-    EXPECT_TRUE(setup.IsVisible(IDC_FOLDER));
+
+    // With its trailing backslash taken off, the folder is selected first:
+    // OK hands it back with the backslash. A drive root keeps its backslash
+    // and comes back as it was.
+    for (const std::string& folder : {root + "Games\\", std::string("C:\\")})
+    {
+        setup.SetText(IDC_FOLDER, folder);
+        picker = OpenSettledPicker(setup);
+        ASSERT_NE(nullptr, picker.window);
+        setup.Answer(picker, IDOK);
+        EXPECT_TRUE(probe::WaitUntil([&] { return setup.Text(IDC_FOLDER) == folder; }, 5000))
+            << setup.Text(IDC_FOLDER);
+    }
     setup.Close();
 }
 } // namespace

@@ -16,12 +16,35 @@ protected:
     SetupDriver setup;
 };
 
-TEST_F(SetupWindowTest, OnlyTheStartPageIsVisibleAtStart)
+TEST_F(SetupWindowTest, TheStartPageAloneShowsInACentredFrameWithACloseBoxOnly)
 {
     ASSERT_TRUE(setup.Start());
-    EXPECT_TRUE(setup.IsVisible(IDC_LAUNCH));
+    EXPECT_EQ("ほしかげ セットアップ 修正版", probe::Text(setup.Frame()));
+    LONG style = GetWindowLongA(setup.Frame(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    RECT frame;
+    GetWindowRect(setup.Frame(), &frame);
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR((work.left + work.right) / 2, (frame.left + frame.right) / 2, 2);
+    EXPECT_NEAR((work.top + work.bottom) / 2, (frame.top + frame.bottom) / 2, 2);
+
+    EXPECT_EQ("起動", setup.Text(IDC_LAUNCH));
+    EXPECT_EQ("インストール", setup.Text(IDC_INSTALL));
+    EXPECT_EQ("終了", setup.Text(IDC_EXIT));
+    for (int id : {IDC_LAUNCH, IDC_INSTALL, IDC_EXIT})
+        EXPECT_TRUE(setup.IsVisible(id)) << id;
     EXPECT_FALSE(setup.IsVisible(IDC_FOLDER));
     EXPECT_FALSE(setup.IsVisible(IDC_ABORT));
+    // Controls without an id hold 0xFFFF, the 16-bit form of -1.
+    HWND picture = GetDlgItem(setup.Page(IDC_LAUNCH), 0xFFFF);
+    ASSERT_NE(nullptr, picture);
+    EXPECT_EQ(SS_BITMAP, GetWindowLongA(picture, GWL_STYLE) & SS_TYPEMASK);
+    DWORD_PTR bitmap = 0;
+    SendMessageTimeoutA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_ABORTIFHUNG, 5000, &bitmap);
+    EXPECT_NE(0u, bitmap) << "the picture holds no bitmap";
 
     // The pages are stacked at the frame's origin and fill its client area.
     RECT client;
@@ -39,45 +62,6 @@ TEST_F(SetupWindowTest, OnlyTheStartPageIsVisibleAtStart)
         EXPECT_EQ(client.right, rect.right - rect.left);
         EXPECT_EQ(client.bottom, rect.bottom - rect.top);
     }
-    setup.Close();
-}
-
-TEST_F(SetupWindowTest, StartPageShowsItsPictureAndThreeButtons)
-{
-    ASSERT_TRUE(setup.Start());
-    EXPECT_EQ("起動", setup.Text(IDC_LAUNCH));
-    EXPECT_EQ("インストール", setup.Text(IDC_INSTALL));
-    EXPECT_EQ("終了", setup.Text(IDC_EXIT));
-    for (int id : {IDC_LAUNCH, IDC_INSTALL, IDC_EXIT})
-        EXPECT_TRUE(setup.IsVisible(id)) << id;
-
-    // Controls without an id hold 0xFFFF, the 16-bit form of -1.
-    HWND picture = GetDlgItem(setup.Page(IDC_LAUNCH), 0xFFFF);
-    ASSERT_NE(nullptr, picture);
-    EXPECT_EQ(SS_BITMAP, GetWindowLongA(picture, GWL_STYLE) & SS_TYPEMASK);
-    DWORD_PTR bitmap = 0;
-    SendMessageTimeoutA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_ABORTIFHUNG, 5000, &bitmap);
-    EXPECT_NE(0u, bitmap) << "the picture holds no bitmap";
-    setup.Close();
-}
-
-TEST_F(SetupWindowTest, FrameIsCentredWithACloseBoxOnly)
-{
-    ASSERT_TRUE(setup.Start());
-    LONG style = GetWindowLongA(setup.Frame(), GWL_STYLE);
-    EXPECT_TRUE(style & WS_CAPTION);
-    EXPECT_TRUE(style & WS_SYSMENU);
-    EXPECT_FALSE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_FALSE(style & WS_THICKFRAME);
-    EXPECT_EQ("ほしかげ セットアップ 修正版", probe::Text(setup.Frame()));
-
-    RECT frame;
-    GetWindowRect(setup.Frame(), &frame);
-    RECT work;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_NEAR((work.left + work.right) / 2, (frame.left + frame.right) / 2, 2);
-    EXPECT_NEAR((work.top + work.bottom) / 2, (frame.top + frame.bottom) / 2, 2);
     setup.Close();
 }
 
