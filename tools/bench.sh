@@ -8,7 +8,10 @@
 # bench_start         starts Xvfb (unless told to use $DISPLAY), makes the
 #                     prefix once, starts a warm wineserver; bench_stop, run
 #                     on every way out, ends what bench_start started
-# bench_discs SIZE    generates the sample install discs (small|realistic)
+# bench_discs SIZE    generates the sample install discs (small|realistic),
+#                     their trees and their ISO 9660 images
+# bench_disc_mounts SIZE  serves the sample discs' images (bench_serve_disc
+#                     a player's own), exporting BENCH_DISC1 and BENCH_DISC2
 # bench_wine ...      runs a Windows program on the bench, output detached
 #                     from Wine's services
 # bench_step NAME CMD runs one step; when it fails, says which step and why,
@@ -29,7 +32,7 @@ source "$BENCH_PROJECT/tools/faultdisc/faultdisc.sh"
 
 BENCH_PACKAGES=(cmake make googletest mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 xvfb xauth xdotool fonts-ipafont-gothic fonts-wine locales imagemagick
-  liblnk-utils icoutils libxml2-utils "${FAULTDISC_PACKAGES[@]}")
+  liblnk-utils icoutils libxml2-utils xorriso fuseiso "${FAULTDISC_PACKAGES[@]}")
 # Bump when the prefix's settings change, so a cached prefix is made anew.
 BENCH_PREFIX_VERSION=3
 export BENCH_LOCALE=ja_JP.UTF-8
@@ -153,6 +156,8 @@ bench_build() {
 BENCH_XVFB_PID=
 BENCH_SERVER_UP=
 BENCH_MOUNTS=()
+BENCH_FUSE_PIDS=()
+BENCH_COPIES=()
 # Commands of the calling script that bench_stop runs first, while the
 # server still runs (bench_on_stop COMMAND).
 BENCH_STOP_HOOKS=()
@@ -265,7 +270,15 @@ bench_restart_wine() {
   bench_step "wineserver: warm up" bench_wine cmd /c exit
   local holder=$BENCH_BUILD/$BENCH_HELPER_ARCH/bin/benchdrive.exe
   if [ -x "$holder" ]; then
-    (BENCH_WINE_TIMEOUT=86400 bench_wine "$holder" hold >/dev/null 2>&1 &)
+    local held=$BENCH_ROOT/held
+    rm -f "$held"
+    (BENCH_WINE_TIMEOUT=86400 bench_wine "$holder" hold "Z:${held//\//\\}" >/dev/null 2>&1 &)
+    # Until its window stands: a server ended while it still starts would
+    # be started again by it, and outlive the bench.
+    for _ in $(seq 1 150); do
+      [ -e "$held" ] && break
+      sleep 0.1
+    done
   fi
 }
 
@@ -288,11 +301,23 @@ bench_stop() {
   # Only once no Wine process can touch them: a FUSE mount whose process
   # is gone hangs whatever reads it.
   faultdisc_stop_all
-  local m
-  for m in "${BENCH_MOUNTS[@]}"; do
-    umount -l "$m" 2>/dev/null
+  local i p
+  # The last first: an overlay before the image mount beneath it.
+  for ((i = ${#BENCH_MOUNTS[@]} - 1; i >= 0; i--)); do
+    umount -l "${BENCH_MOUNTS[i]}" 2>/dev/null
   done
   BENCH_MOUNTS=()
+  for p in "${BENCH_FUSE_PIDS[@]}"; do
+    kill "$p" 2>/dev/null
+  done
+  for p in "${BENCH_FUSE_PIDS[@]}"; do
+    faultdisc_reap "$p"
+  done
+  BENCH_FUSE_PIDS=()
+  for p in "${BENCH_COPIES[@]}"; do
+    rm -rf "$p"
+  done
+  BENCH_COPIES=()
   if [ -n "$BENCH_XVFB_PID" ]; then
     kill "$BENCH_XVFB_PID" 2>/dev/null
     wait "$BENCH_XVFB_PID" 2>/dev/null
@@ -330,8 +355,162 @@ bench_static_checks() {
 
 bench_discs() {
   bench_sort
+  local bin=$BENCH_BUILD/$BENCH_HELPER_ARCH/bin
+  # Disc 1 carries a setup.exe as a player's does: the build that runs here.
+  [ -f "$bin/setup.exe" ] || bench_build "$BENCH_HELPER_ARCH" setup
   bench_step "discs ($1)" "$BENCH_PROJECT/tools/make-discs.sh" "$BENCH_ROOT/discs-$1" "$1" \
-    "$BENCH_BUILD/$BENCH_HELPER_ARCH/bin/hoshi.exe"
+    "$bin/hoshi.exe" "$bin/setup.exe"
+}
+
+# bench_iso_label FILE: the volume id of an ISO 9660 image, from its primary
+# volume descriptor (sector 16: type 1, "CD001", the id at bytes 40 to 71,
+# padded with spaces); 1 when FILE is no such image.
+bench_iso_label() {
+  local LC_ALL=C head label
+  head=$(dd if="$1" bs=2048 skip=16 count=1 2>/dev/null | head -c 72 | tr '\0' ' ') || return 1
+  [ "${head:0:6}" = $'\x01CD001' ] || return 1
+  label=${head:40:32}
+  printf '%s\n' "${label%"${label##*[! ]}"}"
+}
+
+# bench_disc_problem N PATH: what keeps PATH (an ISO 9660 image, or a
+# folder with its .windows-label) from being install disc N; nothing when
+# it can be. Its label must be disc N's apart from case, as the program
+# matches labels.
+bench_disc_problem() {
+  local n=$1 path=$2 label expected=hoshikage$1
+  if [ -d "$path" ]; then
+    [ -f "$path/.windows-label" ] || { echo "a folder without .windows-label"; return 0; }
+    label=$(head -n 1 "$path/.windows-label" | tr -d '\r')
+    label=${label%"${label##*[! ]}"}
+  elif [ -e "$path" ]; then
+    label=$(bench_iso_label "$path") || { echo "not an ISO 9660 image"; return 0; }
+  else
+    echo "no such file"
+    return 0
+  fi
+  [ "$(printf '%s' "$label" | LC_ALL=C tr A-Z a-z)" = "$expected" ] || echo "label ${label:-(none)}, expected $expected"
+  return 0
+}
+
+# The path of a mount point as the mount table has it, found without
+# touching the mount itself (a stale FUSE mount hangs whatever reads it).
+bench_mount_path() {
+  mkdir -p "$(dirname "$1")"
+  printf '%s/%s\n' "$(cd "$(dirname "$1")" && pwd -P)" "$(basename "$1")"
+}
+
+# bench_mount_iso IMAGE MOUNT: the image read-only through FUSE, unmounted
+# by bench_stop. Where it cannot be mounted, returns 1 with the cause in
+# BENCH_WHY and leaves nothing behind.
+bench_mount_iso() {
+  local image=$1 mount pid log i
+  mount=$(bench_mount_path "$2")
+  BENCH_WHY=
+  if [ ! -c /dev/fuse ]; then
+    BENCH_WHY="no /dev/fuse"
+  elif ! command -v fuseiso >/dev/null; then
+    BENCH_WHY="fuseiso is missing"
+  elif [ ! -f "$image" ] && [ ! -b "$image" ]; then
+    BENCH_WHY="no image $image"
+  fi
+  [ -z "$BENCH_WHY" ] || return 1
+  # A mount left by an earlier run that ended badly.
+  faultdisc_unmount "$mount"
+  mkdir -p "$mount" "$BENCH_LOGS"
+  log=$BENCH_LOGS/fuseiso-$(basename "$mount").log
+  # In the foreground, so that the process is the bench's own to end; -n
+  # keeps fuseiso's table out of $HOME.
+  fuseiso -n "$image" "$mount" -f -o ro </dev/null >"$log" 2>&1 &
+  pid=$!
+  # Recorded at once, so that an interrupted bench ends it too.
+  BENCH_FUSE_PIDS+=("$pid")
+  BENCH_MOUNTS+=("$mount")
+  for i in $(seq 1 100); do
+    faultdisc_is_mounted "$mount" && return 0
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  BENCH_WHY=$(grep -v '^\s*$' "$log" | head -n 2 | paste -sd ';' || :)
+  BENCH_WHY=${BENCH_WHY:-the mount did not appear within 10 s}
+  faultdisc_unmount "$mount"
+  kill "$pid" 2>/dev/null || :
+  faultdisc_reap "$pid"
+  unset 'BENCH_FUSE_PIDS[-1]' 'BENCH_MOUNTS[-1]'
+  return 1
+}
+
+# bench_disc_mounts SIZE: the sample discs as a player has them, their
+# images mounted read-only at $BENCH_ROOT/mnt/iso1 and iso2; BENCH_DISC1
+# and BENCH_DISC2 name the folders behind the discs' drives. Where FUSE
+# cannot mount, one line says so and the disc trees serve instead.
+bench_disc_mounts() {
+  local n dir=$BENCH_ROOT/discs-$1 failed=() why=()
+  for n in 1 2; do
+    if bench_mount_iso "$dir/disc$n.iso" "$BENCH_ROOT/mnt/iso$n"; then
+      export "BENCH_DISC$n=$BENCH_ROOT/mnt/iso$n"
+    else
+      failed+=("$n")
+      [[ " ${why[*]-} " == *" $BENCH_WHY "* ]] || why+=("$BENCH_WHY")
+      export "BENCH_DISC$n=$dir/disc$n"
+    fi
+  done
+  case ${#failed[@]} in
+    1) bench_log "the image of disc ${failed[0]} cannot be mounted (${why[0]}): disc ${failed[0]} is served from its tree" ;;
+    2) bench_log "the disc images cannot be mounted ($(IFS=';'; echo "${why[*]}")): discs 1 and 2 are served from their trees" ;;
+  esac
+  return 0
+}
+
+# bench_serve_disc N SOURCE: a player's install disc N, an ISO 9660 image
+# or a folder holding its .windows-label (bench_disc_problem tells whether
+# it will do), as BENCH_DISCn. An image without a .windows-label gets its
+# volume id as one through a read-only overlay; where the image cannot be
+# mounted, its files are copied out instead (removed by bench_stop).
+bench_serve_disc() {
+  local n=$1 source=$2 label iso=$BENCH_ROOT/mnt/iso$1 copy=$BENCH_ROOT/copies/disc$1
+  if [ -d "$source" ]; then
+    export "BENCH_DISC$n=$source"
+    return 0
+  fi
+  label=$(bench_iso_label "$source")
+  if bench_mount_iso "$source" "$iso"; then
+    if [ -f "$iso/.windows-label" ]; then
+      export "BENCH_DISC$n=$iso"
+      return 0
+    fi
+    if bench_mount_labelled "$n" "$label"; then
+      export "BENCH_DISC$n=$BENCH_ROOT/mnt/disc$n"
+      return 0
+    fi
+    faultdisc_unmount "$(bench_mount_path "$iso")"
+  fi
+  bench_log "disc $n ($source) cannot be mounted ($BENCH_WHY): its files are copied out of the image"
+  rm -rf "$copy"
+  mkdir -p "$copy"
+  BENCH_COPIES+=("$copy")
+  bench_step "disc $n: copy the files out of $source" xorriso -osirrox on -indev "$source" -extract / "$copy"
+  [ -f "$copy/.windows-label" ] || printf '%s\n' "$label" >"$copy/.windows-label"
+  export "BENCH_DISC$n=$copy"
+}
+
+# bench_mount_labelled N LABEL: $BENCH_ROOT/mnt/discN, the image mounted at
+# mnt/isoN with a .windows-label holding LABEL laid over it, read-only.
+bench_mount_labelled() {
+  local mnt
+  mnt=$(bench_mount_path "$BENCH_ROOT/mnt/disc$1")
+  mnt=${mnt%/*}
+  faultdisc_unmount "$mnt/disc$1"
+  rm -rf "$mnt/label$1"
+  mkdir -p "$mnt/label$1" "$mnt/disc$1"
+  printf '%s\n' "$2" >"$mnt/label$1/.windows-label"
+  # Relative folders: a colon or a comma in a path would split the option.
+  if BENCH_WHY=$(cd "$mnt" && mount -t overlay overlay -o "ro,lowerdir=label$1:iso$1" "disc$1" 2>&1); then
+    BENCH_MOUNTS+=("$mnt/disc$1")
+    return 0
+  fi
+  BENCH_WHY="overlay: ${BENCH_WHY:-mount refused}"
+  return 1
 }
 
 # The file systems some tests use, under $BENCH_ROOT/mnt:
@@ -340,7 +519,9 @@ bench_discs() {
 #   readonly    read-only
 #   faultdisc1  the small install discs 1 and 2, as discs that fail when a
 #   faultdisc2  test asks (faultdisc1.control, faultdisc2.control)
+#   iso1, iso2  the small install discs' images (BENCH_DISC1, BENCH_DISC2)
 bench_test_mounts() {
+  bench_disc_mounts small
   bench_mount_tmpfs "$BENCH_ROOT/mnt/small" size=256k
   bench_mount_tmpfs "$BENCH_ROOT/mnt/space" size=1300m
   bench_mount_tmpfs "$BENCH_ROOT/mnt/readonly" size=64k,ro

@@ -3,11 +3,24 @@
 # into docs/images/ (the README's pictures), or into $SHOTS_DIR when it is
 # set. Wine gets a virtual desktop for the time of the tour, so the window
 # has its title bar; tests run without one.
+#   tools/screenshots.sh [DISC1 DISC2]   the install discs: the small sample
+#                                        images, or a player's own (run.sh)
 set -euo pipefail
 source "$(dirname "$0")/bench.sh"
+(($# == 0 || $# == 2)) || { echo "usage: $0 [DISC1 DISC2]" >&2; exit 2; }
+for n in 1 2; do
+  (($#)) || break
+  problem=$(bench_disc_problem "$n" "${!n}")
+  [ -z "$problem" ] || { echo "screenshots.sh: ${!n}: $problem" >&2; exit 2; }
+done
+# The tour reads the discs from Windows, through Z:.
+discs=()
+for disc in "$@"; do
+  case $disc in /*) discs+=("$disc") ;; *) discs+=("$PWD/$disc") ;; esac
+done
 bench_describe
 bench_build "$BENCH_HELPER_ARCH" screenshot_tour setup hoshi benchdrive
-bench_discs small
+((${#discs[@]})) || bench_discs small
 
 desktop_on() {
   bench_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
@@ -18,6 +31,12 @@ desktop_off() {
 }
 
 bench_start
+if ((${#discs[@]})); then
+  bench_serve_disc 1 "${discs[0]}"
+  bench_serve_disc 2 "${discs[1]}"
+else
+  bench_disc_mounts small
+fi
 bench_on_stop desktop_off
 desktop_on
 bench_restart_wine

@@ -4,7 +4,9 @@
 # wineserver -k cannot end the outer run's server) and on the path of a
 # machine that runs no 32-bit code (forced), must leave nothing behind when
 # it ends normally, when it is interrupted and when a step fails; the
-# failing step must be named with its cause. Needs the x86_64 build.
+# failing step must be named with its cause. Wine must see the discs'
+# labels as a player's Windows would, and run.sh must refuse a wrong disc
+# before it starts anything. Needs the x86_64 build.
 set -uo pipefail
 project=$(cd "$(dirname "$0")/../.." && pwd)
 outer=${BENCH_BUILD:-$project/build}
@@ -39,13 +41,13 @@ server_running() {
 }
 
 mounts=("$inner/bench/mnt/small" "$inner/bench/mnt/space" "$inner/bench/mnt/readonly"
-  "$inner/bench/mnt/faultdisc1" "$inner/bench/mnt/faultdisc2")
-# Discs for the failing-disc mounts to serve.
-for n in 1 2; do
-  mkdir -p "$inner/bench/discs-small/disc$n"
-  echo "hoshikage$n" >"$inner/bench/discs-small/disc$n/.windows-label"
-done
+  "$inner/bench/mnt/faultdisc1" "$inner/bench/mnt/faultdisc2" "$inner/bench/mnt/iso1" "$inner/bench/mnt/iso2"
+  "$inner/bench/mnt/disc1" "$inner/bench/mnt/disc2")
 prefix=$inner/wineprefix-64
+# The sample discs, trees and images, as the bench makes them.
+script='bench_discs small'
+inner_shell >"$inner/discs.log" 2>&1 || { echo "bench-test: cannot make the discs (see $inner/discs.log)"; exit 1; }
+discs=$inner/bench/discs-small
 
 # what_runs XVFB_PID: the inner bench's pieces that are there now.
 what_runs() {
@@ -58,19 +60,38 @@ what_runs() {
   return 0
 }
 
+# The FUSE processes serving the inner bench's discs.
+fuse_processes() {
+  local p
+  for p in /proc/[0-9]*; do
+    case $({ tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null) in
+      *fuseiso*"$inner/bench/"* | *faultdisc.py*"$inner/bench/"*) echo "the FUSE process ${p#/proc/}" ;;
+    esac
+  done
+}
+
 xvfb_pid() { sed -n 's/^\[bench\] Xvfb on :[0-9]*, pid \([0-9]*\)$/\1/p' "$1" | tail -n 1; }
 
 expect_nothing_behind() { # CASE LOG
   local left
-  left=$(what_runs "$(xvfb_pid "$2")")
+  left=$(what_runs "$(xvfb_pid "$2")"; fuse_processes)
   [ -z "$left" ] || fail "$1: left behind: $(echo $left)"
 }
 
-# The inner bench comes up, runs a Windows program of the 64-bit build and
-# waits for the word "go".
+# The inner bench comes up, runs a Windows program of the 64-bit build,
+# puts the sample discs into D: and E: and reads their labels as the
+# program would, and waits for the word "go".
 script='bench_start; bench_test_mounts
   echo "loader $BENCH_LOADER"
   HOSHI_RECORD="Z:${BENCH_BUILD//\//\\}\\hoshi-record" bench_wine "$BENCH_BUILD/x86_64/bin/hoshi.exe"
+  drive=$BENCH_BUILD/x86_64/bin/benchdrive.exe
+  bench_wine "$drive" cdrom d "$BENCH_DISC1" hoshikage1
+  bench_wine "$drive" cdrom e "$BENCH_DISC2" hoshikage2
+  # Into a file: a pipe could be held open by a Wine service it starts.
+  bench_wine "$drive" label d >"$BENCH_BUILD/label-d"
+  bench_wine "$drive" label e >"$BENCH_BUILD/label-e"
+  echo "disc 1 at $BENCH_DISC1, labelled $(tr -d "\r" <"$BENCH_BUILD/label-d")"
+  echo "disc 2 at $BENCH_DISC2, labelled $(tr -d "\r" <"$BENCH_BUILD/label-e")"
   touch "$BENCH_BUILD/up"
   until [ -e "$BENCH_BUILD/go" ]; do sleep 0.2; done'
 
@@ -95,9 +116,12 @@ bring_up() {
     fail "$1: the inner bench did not come up (see $log)"
     return 1
   fi
-  local running expected=7
-  # Where FUSE cannot mount, the bench says so and goes on without.
-  grep -q 'no failing disc' "$log" && expected=5
+  local running expected=9
+  # Where FUSE cannot mount, the bench says so and goes on without: the
+  # failing discs are skipped, the disc trees serve in place of the images.
+  expected=$((expected - $(grep -c 'no failing disc' "$log")))
+  grep -q 'discs 1 and 2 are served from their trees' "$log" && expected=$((expected - 2))
+  grep -q 'is served from its tree' "$log" && expected=$((expected - 1))
   running=$(what_runs "$(xvfb_pid "$log")")
   [ "$(grep -c . <<<"$running")" = $expected ] || fail "$1: not all of the bench was up: $(echo $running)"
 }
@@ -106,6 +130,16 @@ bring_up() {
 if bring_up normal; then
   grep -qx 'loader /usr/lib/wine/wine64' "$log" || fail "normal: the 64-bit loader was not chosen"
   [ -s "$inner/hoshi-record" ] || fail "normal: the Windows program did not run"
+  # The drives show the labels the images carry, in capitals as a player's
+  # Windows shows them, not ones the bench wrote for them.
+  for n in 1 2; do
+    served=$inner/bench/mnt/iso$n
+    grep -q "is served from its tree\|served from their trees" "$log" && served=$discs/disc$n
+    grep -qx "disc $n at $served, labelled HOSHIKAGE$n" "$log" \
+      || fail "normal: disc $n not from $served with the label HOSHIKAGE$n: $(grep "^disc $n at" "$log")"
+    [ "$(cat "$discs/disc$n/.windows-label")" = "HOSHIKAGE$n" ] \
+      || fail "normal: the tree of disc $n holds another label than its image: $(cat "$discs/disc$n/.windows-label")"
+  done
   touch "$inner/go"
 fi
 wait "$shell" || fail "normal: the inner bench ended with $? (see $log)"
@@ -142,8 +176,60 @@ wait "$shell" && fail "failing: the script ended with 0"
 grep -q 'not reached' "$log" && fail "failing: the script went on"
 expect_nothing_behind failing "$log"
 
+# 4. A player's image that carries no .windows-label: the drive shows the
+# label of its volume descriptor, in its own case.
+player=$inner/player
+rm -rf "$player"
+mkdir -p "$player/tree" "$player/empty"
+echo "a file of the player's disc" >"$player/tree/base.pak"
+xorriso -as mkisofs -quiet -V HoshiKage1 -J -R -o "$player/unlabelled.iso" "$player/tree" 2>/dev/null \
+  || fail "player: xorriso cannot make an image"
+script='bench_start
+  bench_serve_disc 1 "$BENCH_BUILD/player/unlabelled.iso"
+  drive=$BENCH_BUILD/x86_64/bin/benchdrive.exe
+  bench_wine "$drive" cdrom d "$BENCH_DISC1" hoshikage1
+  bench_wine "$drive" label d >"$BENCH_BUILD/label-d"
+  echo "labelled $(tr -d "\r" <"$BENCH_BUILD/label-d")"
+  ls -A "$BENCH_DISC1"'
+log=$inner/player.log
+inner_shell >"$log" 2>&1 || fail "player: the inner bench ended with $? (see $log)"
+grep -qx 'labelled HoshiKage1' "$log" || fail "player: not the descriptor's label HoshiKage1: $(grep '^labelled' "$log")"
+grep -qx 'base.pak' "$log" || fail "player: the image's files are not on the disc (see $log)"
+expect_nothing_behind player "$log"
+
+# 5. run.sh refuses a wrong disc in one line naming it, with status 2,
+# before it starts anything.
+printf 'no disc\n' >"$player/short.iso"
+refused() { # CASE FOLDER EXPECTED-LINE ARGUMENT...
+  local name=$1 folder=$2 expected=$3 out=$inner/run-refused.log rc
+  shift 3
+  (cd "$folder" && exec env -u DISPLAY -u WINEPREFIX -u WINELOADER -u WINESERVER -u BENCH_LOADER -u BENCH_PREFIX \
+    BENCH_NO_32BIT=1 BENCH_BUILD="$inner" timeout -k 5 300 "$project/run.sh" "$@") >"$out" 2>&1 </dev/null
+  rc=$?
+  [ "$rc" = 2 ] || fail "run.sh, $name: exit status $rc, not 2 (see $out)"
+  [ "$(cat "$out")" = "$expected" ] || fail "run.sh, $name: not the one line \"$expected\": $(head -n 3 "$out" | paste -sd '|')"
+  expect_nothing_behind "run.sh, $name" "$out"
+}
+refused "a missing image" / "run.sh: $player/none.iso: no such file" "$player/none.iso" "$discs/disc2.iso"
+refused "a file that is no image" / "run.sh: $discs/disc1/base.pak: not an ISO 9660 image" \
+  "$discs/disc1/base.pak" "$discs/disc2.iso"
+refused "a file shorter than a descriptor's offset" / "run.sh: $player/short.iso: not an ISO 9660 image" \
+  "$player/short.iso" "$discs/disc2.iso"
+refused "the other disc's image" / "run.sh: $discs/disc2.iso: label HOSHIKAGE2, expected hoshikage1" \
+  "$discs/disc2.iso" "$discs/disc2.iso"
+# Disc 1, an image labelled in other case, passes; disc 2 is named.
+refused "the other disc's folder" / "run.sh: $discs/disc1: label HOSHIKAGE1, expected hoshikage2" \
+  "$player/unlabelled.iso" "$discs/disc1"
+refused "a folder without its label" / "run.sh: $player/empty: a folder without .windows-label" \
+  "$discs/disc1.iso" "$player/empty"
+refused "a path relative to the caller's folder" "$discs" "run.sh: disc2.iso: label HOSHIKAGE2, expected hoshikage1" \
+  disc2.iso disc1.iso
+refused "one disc only" / \
+  "run.sh: give both install discs (DISC1 DISC2, each an ISO image or a folder), or none for the sample discs" \
+  "$discs/disc1.iso"
+
 if ((failures)); then
   echo "bench-test: $failures case(s) failed; logs in $inner"
   exit 1
 fi
-echo "bench-test: passed: normal end, interrupt and failing step leave nothing behind"
+echo "bench-test: passed: normal end, interrupt and failing step leave nothing behind; the discs' labels; run.sh's refusals"

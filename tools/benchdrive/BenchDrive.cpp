@@ -65,24 +65,51 @@ bool SendRequest(char letter, ULONG type, const std::string& unixPath, const std
     CloseHandle(manager);
     return ok != FALSE;
 }
+
+// The first line of a label file, without its line end or trailing blanks.
+std::string FirstLine(const std::string& text)
+{
+    std::string line = text.substr(0, text.find('\n'));
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+        line.pop_back();
+    return line;
+}
+
+bool SameApartFromCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+    {
+        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 bool DefineDrive(char letter, DriveKind kind, const std::string& unixPath, const std::string& label)
 {
+    std::string driveLabel = label;
     if (kind == DriveKind::CdRom && !label.empty())
     {
-        // A disc served read-only already holds its label: no write to fail.
         std::string path = WindowsPath(unixPath + "/.windows-label");
-        std::string text = label + '\n';
         std::ifstream held(path, std::ios::binary);
         std::string heldText((std::istreambuf_iterator<char>(held)), std::istreambuf_iterator<char>());
-        if (heldText != text)
+        std::string heldLabel = FirstLine(heldText);
+        // A disc that carries its label (an image, in capitals as its
+        // volume descriptor has it) is shown as it is, never written to.
+        if (held.is_open() && SameApartFromCase(heldLabel, label))
+            driveLabel = heldLabel;
+        else
         {
             std::ofstream labelFile(path, std::ios::binary | std::ios::trunc);
-            labelFile << text;
+            labelFile << label << '\n';
         }
     }
-    return SendRequest(letter, kind == DriveKind::CdRom ? DRIVE_CDROM : DRIVE_FIXED, unixPath, label);
+    return SendRequest(letter, kind == DriveKind::CdRom ? DRIVE_CDROM : DRIVE_FIXED, unixPath, driveLabel);
 }
 
 bool RemoveDrive(char letter)
@@ -97,6 +124,15 @@ void RemoveBenchDrives()
         if (letter != 'c')
             RemoveDrive(letter);
     }
+}
+
+std::string DriveLabel(char letter)
+{
+    char root[] = {letter, ':', '\\', '\0'};
+    char label[MAX_PATH + 1] = "";
+    if (!GetVolumeInformationA(root, label, sizeof(label), nullptr, nullptr, nullptr, nullptr, 0))
+        return "";
+    return label;
 }
 
 std::string WindowsPath(const std::string& unixPath)
