@@ -496,6 +496,22 @@ const Case Cases[] = {
         c.Told(LowSpaceQuestion, IDYES);
         c.FinishRun();
     }, Installed()},
+    {"AnEmptyDestinationWithTheSetupRunningOnTheDisc", false, [](C& c) {
+        // Started from disc 1 as autorun does, an empty edit names a folder
+        // on the disc itself.
+        c.InsertDisc('d', 1);
+        if (CreateDirectoryA("D:\\written", nullptr))
+        {
+            RemoveDirectoryA("D:\\written");
+            GTEST_SKIP() << "disc 1 is served from a folder that can be written, not from its image";
+        }
+        c.setup.SetCurrentFolder("D:\\");
+        c.Into("", "", "D:\\hoshikage\\");
+        c.Run();
+        // A disc has no free space.
+        c.Told(LowSpaceQuestion, IDYES);
+        c.Told("base.pakのコピーに失敗しました", IDOK);
+    }, RolledBack()},
     {"ThePlayersOwnFilesInTheInstallFolder", false, [](C& c) {
         c.PlantPlayerFile(c.folder + "save01.dat");
         c.PlantPlayerFile(c.folder + "shots\\01.bmp");
@@ -514,6 +530,19 @@ const Case Cases[] = {
         c.Check(Installed());
         c.setup.Close();
         ASSERT_TRUE(c.setup.Start());
+        c.Remove();
+    }, Removed()},
+
+    {"AFullInstallStartedFromDiscOne", false, [](C& c) {
+        c.InsertDisc('d', 1);
+        c.InsertDisc('e', 2);
+        c.setup.SetCurrentFolder("D:\\");
+        ASSERT_TRUE(c.setup.Start("D:\\setup.exe"));
+        c.OpenOptions();
+        c.ChooseDestination(c.base, true);
+        c.PressStart(FullQuestion(c.base), IDYES);
+        c.FinishRun();
+        c.Check(Installed());
         c.Remove();
     }, Removed()},
 
