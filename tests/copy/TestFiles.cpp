@@ -1,7 +1,6 @@
 // tests/copy/TestFiles.cpp
 #include "TestFiles.h"
 
-#include "support/BenchState.h"
 #include "sys/Win32.h"
 
 #include <algorithm>
@@ -12,12 +11,6 @@ namespace copytest
 namespace
 {
 const unsigned BlockSize = 1 << 20;
-
-void FillPattern(std::vector<char>& block, unsigned offset, unsigned count)
-{
-    for (unsigned i = 0; i < count; ++i)
-        block[i] = PatternByte(offset + i);
-}
 } // namespace
 
 char PatternByte(unsigned offset)
@@ -36,7 +29,8 @@ bool MakePatternedFile(const std::string& path, unsigned size)
     for (unsigned done = 0; ok && done < size;)
     {
         unsigned count = std::min(BlockSize, size - done);
-        FillPattern(block, done, count);
+        for (unsigned i = 0; i < count; ++i)
+            block[i] = PatternByte(done + i);
         DWORD written = 0;
         ok = WriteFile(file, block.data(), count, &written, nullptr) && written == count;
         done += count;
@@ -53,11 +47,9 @@ unsigned MatchingPrefix(const std::string& path)
         return 0;
     std::vector<char> block(BlockSize);
     unsigned offset = 0;
-    for (;;)
+    DWORD got = 0;
+    while (ReadFile(file, block.data(), BlockSize, &got, nullptr) && got != 0)
     {
-        DWORD got = 0;
-        if (!ReadFile(file, block.data(), BlockSize, &got, nullptr) || got == 0)
-            break;
         unsigned i = 0;
         while (i < got && block[i] == PatternByte(offset + i))
             ++i;
@@ -75,13 +67,5 @@ long long FileLength(const std::string& path)
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-std::string ListFolder(const std::string& folder)
-{
-    std::string list;
-    for (const std::string& name : bench::FolderContents(folder))
-        list += (list.empty() ? "" : "|") + name;
-    return list;
 }
 } // namespace copytest

@@ -18,8 +18,4 @@ unsigned MatchingPrefix(const std::string& path);
 
 // The length of the file, or -1 when it cannot be asked.
 long long FileLength(const std::string& path);
-
-// The names in a folder (Windows path ending with a backslash), sorted,
-// without "." and "..".
-std::string ListFolder(const std::string& folder);
 } // namespace copytest

@@ -1,5 +1,6 @@
 // tests/copy/TextTest.cpp
 // Bounded composition: what fits, and where a text that does not is cut.
+#include "support/Table.h"
 #include "sys/CodePage.h"
 #include "sys/Text.h"
 
@@ -7,7 +8,6 @@
 
 #include <string.h>
 
-#include <ostream>
 #include <string>
 
 namespace
@@ -19,64 +19,53 @@ protected:
     void TearDown() override { LoadLeadBytes(CP_ACP); }
 };
 
-TEST_F(TextTest, ATextThatFitsExactly)
+struct TextRow : table::Row
 {
-    char out[6];
-    EXPECT_EQ(1, FormatText(out, sizeof(out), "%s%d", "abc", 42));
-    EXPECT_STREQ("abc42", out);
-    EXPECT_EQ(1, CopyText(out, sizeof(out), "ab\x82\xa0" "c"));
-    EXPECT_STREQ("ab\x82\xa0" "c", out);
-    EXPECT_EQ(1, CopyText(out, 1, ""));
-    EXPECT_STREQ("", out);
-    EXPECT_EQ(1, CopyText(out, sizeof(out), "5%d%s")) << "the text is no format";
-    EXPECT_STREQ("5%d%s", out);
-}
-
-struct CutCase
-{
-    const char* name;
     UINT codePage;
     size_t size;
     const char* text;
     const char* kept;
+    int fits = 0;
 };
 
-void PrintTo(const CutCase& c, std::ostream* out)
-{
-    *out << c.codePage << ", " << c.size << " bytes";
-}
+// "あ" is 0x82 0xA0, "ソ" 0x83 0x5C, "歃" 0x9F 0x5C (0x9F ends a range of
+// lead bytes).
+const TextRow Texts[] = {
+    {{"FitsExactly"}, 932, 6, "abc42", "abc42", 1},
+    {{"FitsWithATwoByteCharacter"}, 932, 6, "abあc", "abあc", 1},
+    {{"EmptyInOneByte"}, 932, 1, "", "", 1},
+    {{"ATextIsNoFormat"}, 932, 6, "5%d%s", "5%d%s", 1},
+    {{"Ascii"}, 932, 5, "abcde", "abcd"},
+    {{"OneByteBuffer"}, 932, 1, "a", ""},
+    {{"BeforeALeadByte"}, 932, 4, "abあ", "ab"},
+    {{"AfterAWholeCharacter"}, 932, 4, "aあい", "aあ"},
+    {{"InsideTheSecondCharacter"}, 932, 5, "aあい", "aあ"},
+    {{"SecondByte5C"}, 932, 5, "aソソ", "aソ"},
+    {{"TheLastLeadByteOfARange"}, 932, 4, "ab歃", "ab"},
+    {{"OnlyALeadByteRoom"}, 932, 2, "あ", ""},
+    {{"SingleByteCutsAtTheByte"}, 1252, 4, "abあ", "ab\x82"},
+};
 
-class TextCutTest : public TextTest, public testing::WithParamInterface<CutCase>
+class TextRowTest : public TextTest, public testing::WithParamInterface<TextRow>
 {
 };
 
-TEST_P(TextCutTest, OverflowReturnsZeroAndKeepsWholeCharacters)
+TEST_P(TextRowTest, SaysWhetherItFitAndKeepsWholeCharacters)
 {
-    const CutCase& c = GetParam();
-    LoadLeadBytes(c.codePage);
+    const TextRow& row = GetParam();
+    LoadLeadBytes(row.codePage);
     char out[16];
     memset(out, 'x', sizeof(out));
-    EXPECT_EQ(0, CopyText(out, c.size, c.text));
-    EXPECT_EQ(std::string(c.kept), out);
-    EXPECT_EQ('x', out[c.size]) << "written past the buffer";
+    EXPECT_EQ(row.fits, CopyText(out, row.size, row.text));
+    EXPECT_EQ(std::string(row.kept), out);
+    EXPECT_EQ('x', out[row.size]) << "written past the buffer";
 
     memset(out, 'x', sizeof(out));
-    EXPECT_EQ(0, FormatText(out, c.size, "%s", c.text));
-    EXPECT_EQ(std::string(c.kept), out);
+    EXPECT_EQ(row.fits, FormatText(out, row.size, "%s", row.text));
+    EXPECT_EQ(std::string(row.kept), out);
 }
 
-// "あ" is 0x82 0xA0, "ソ" 0x83 0x5C.
-INSTANTIATE_TEST_SUITE_P(
-    Cuts, TextCutTest,
-    testing::Values(CutCase{"Ascii", 932, 5, "abcde", "abcd"}, CutCase{"OneByteBuffer", 932, 1, "a", ""},
-                    CutCase{"BeforeALeadByte", 932, 4, "abあ", "ab"},
-                    CutCase{"AfterAWholeCharacter", 932, 4, "aあい", "aあ"},
-                    CutCase{"InsideTheSecondCharacter", 932, 5, "aあい", "aあ"},
-                    CutCase{"SecondByte5C", 932, 5, "aソソ", "aソ"},
-                    CutCase{"OnlyALeadByteRoom", 932, 2, "あ", ""},
-                    CutCase{"SingleByteCutsAtTheByte", 1252, 4, "abあ", "ab\x82"},
-                    CutCase{"SingleByteSecondByte5C", 1252, 5, "aソソ", "aソ\x83"}),
-    [](const testing::TestParamInfo<CutCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, TextRowTest, testing::ValuesIn(Texts), table::RowName());
 
 TEST_F(TextTest, ALongStatusLineIsShortenedAtACharacter)
 {

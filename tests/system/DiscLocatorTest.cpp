@@ -2,42 +2,48 @@
 // Finding an install disc by its volume label among drives that the test
 // arranges through Wine's mount manager, and comparing labels.
 #include "BenchDrive.h"
-#include "SystemTestSupport.h"
 #include "support/BenchState.h"
+#include "support/Table.h"
 #include "sys/DiscLocator.h"
 
-#include <string.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace
 {
-using bench::DriveKind;
-
-class DiscLocatorTest : public systest::DriveTest
+class DiscLocatorTest : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        DriveTest::SetUp();
+        bench::RemoveBenchDrives();
         scratch = bench::Scratch();
     }
+    void TearDown() override { bench::RemoveBenchDrives(); }
 
-    // A disc: a folder of the test's own holding one file, as a Unix path.
-    std::string Disc(const std::string& name)
+    // A disc with that label in a CD-ROM drive (or a fixed drive); no
+    // label: an empty CD-ROM drive, whose folder does not exist.
+    bool Insert(char letter, const char* label, bool fixed = false)
     {
-        std::string folder = scratch + name + "\\";
-        bench::MakeFolders(folder);
-        bench::WriteFileBytes(folder + "base.pak", name);
-        return bench::UnixPath(folder);
+        if (label == nullptr)
+            return bench::DefineDrive(letter, bench::DriveKind::CdRom, bench::UnixPath(scratch + "no-disc"));
+        std::string disc = bench::MakeDisc(scratch + label + "\\",
+                                           {{"base.pak", label}, {".windows-label", std::string(label) + "\n"}});
+        if (!fixed)
+            return bench::InsertDisc(letter, disc, label);
+        return bench::DefineDrive(letter, bench::DriveKind::Fixed, bench::UnixPath(disc));
     }
 
-    // An empty drive: its folder does not exist.
-    std::string NoDisc() { return bench::UnixPath(scratch + "no-disc"); }
-
+    // The root found, "" when none; the caller's error mode must survive.
     std::string Find(const char* label)
     {
-        char root[MAX_PATH];
-        strcpy(root, "garbage");
+        char root[MAX_PATH] = "garbage";
+        const UINT callerMode = SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
+        UINT original = SetErrorMode(callerMode);
         int found = FindDiscByLabel(root, label);
+        EXPECT_EQ(callerMode, SetErrorMode(original)) << "the caller's error mode was not restored";
         EXPECT_EQ(found != 0, root[0] != '\0') << "result " << found << " with root " << root;
         return root;
     }
@@ -45,130 +51,96 @@ protected:
     std::string scratch;
 };
 
-TEST_F(DiscLocatorTest, FindsTheDiscInTheSecondOfTwoDrives)
+struct Drive
 {
-    ASSERT_TRUE(bench::DefineDrive('d', DriveKind::CdRom, Disc("other"), "OTHERDISC"));
-    ASSERT_TRUE(bench::DefineDrive('e', DriveKind::CdRom, Disc("disc1"), "hoshikage1"));
-    EXPECT_EQ("E:\\", Find("hoshikage1"));
-    EXPECT_EQ("D:\\", Find("otherdisc"));
-}
+    char letter;
+    const char* label; // null: an empty drive
+    bool fixed = false;
+};
 
-TEST_F(DiscLocatorTest, AnEmptyDriveBeforeTheDiscDoesNotStopTheSearch)
+struct Search
 {
-    ASSERT_TRUE(bench::DefineDrive('d', DriveKind::CdRom, NoDisc()));
-    ASSERT_TRUE(bench::DefineDrive('f', DriveKind::CdRom, Disc("disc2"), "hoshikage2"));
-    EXPECT_EQ("F:\\", Find("hoshikage2"));
-    EXPECT_EQ("", Find("hoshikage1"));
-}
+    const char* label;
+    const char* root;
+};
 
-TEST_F(DiscLocatorTest, TheEarlierLetterWinsWhenTwoDrivesHoldTheLabel)
+struct SearchRow : table::Row
 {
-    ASSERT_TRUE(bench::DefineDrive('g', DriveKind::CdRom, Disc("late"), "hoshikage1"));
-    ASSERT_TRUE(bench::DefineDrive('e', DriveKind::CdRom, Disc("early"), "hoshikage1"));
-    EXPECT_EQ("E:\\", Find("hoshikage1"));
-}
+    std::vector<Drive> drives;
+    std::vector<Search> searches;
+};
 
-TEST_F(DiscLocatorTest, ALabelInCapitalsMatches)
-{
-    ASSERT_TRUE(bench::DefineDrive('d', DriveKind::CdRom, Disc("upper"), "HOSHIKAGE1"));
-    EXPECT_EQ("D:\\", Find("hoshikage1"));
-    EXPECT_EQ("", Find("hoshikage2"));
-}
+const SearchRow Searches[] = {
+    {{"TheSecondOfTwoDrivesAndLabelsWithoutCase"},
+     {{'d', "OTHERDISC"}, {'e', "hoshikage1"}},
+     {{"hoshikage1", "E:\\"}, {"otherdisc", "D:\\"}, {"hoshikage2", ""}}},
+    {{"AnEmptyDriveBeforeTheDisc"}, {{'d', nullptr}, {'f', "hoshikage2"}}, {{"hoshikage2", "F:\\"}, {"hoshikage1", ""}}},
+    {{"TheEarlierLetterOfTwo"}, {{'g', "hoshikage1"}, {'e', "hoshikage1"}}, {{"hoshikage1", "E:\\"}}},
+    {{"NotAFixedDrive"}, {{'d', "hoshikage1", true}}, {{"hoshikage1", ""}}},
+    {{"NoDriveAtAll"}, {}, {{"hoshikage1", ""}, {"", ""}}},
+};
 
-TEST_F(DiscLocatorTest, AFixedDriveWithTheLabelIsNotExamined)
+class DiscLocatorSearchTest : public DiscLocatorTest, public testing::WithParamInterface<SearchRow>
 {
-    std::string folder = Disc("fixed");
-    bench::WriteFileBytes(bench::WindowsPath(folder + "/.windows-label"), "hoshikage1\n");
-    ASSERT_TRUE(bench::DefineDrive('d', DriveKind::Fixed, folder));
-    ASSERT_EQ(static_cast<UINT>(DRIVE_FIXED), GetDriveTypeA("D:\\"));
-    char label[MAX_PATH] = "";
-    ASSERT_TRUE(GetVolumeInformationA("D:\\", label, sizeof(label), nullptr, nullptr, nullptr, nullptr, 0));
-    ASSERT_STRCASEEQ("hoshikage1", label);
-    EXPECT_EQ("", Find("hoshikage1"));
-}
+};
 
-TEST_F(DiscLocatorTest, NoCdRomDriveAtAllFindsNothing)
+TEST_P(DiscLocatorSearchTest, FindsTheFirstCdRomDriveWithTheLabel)
 {
-    DWORD drives = GetLogicalDrives();
-    for (char letter = 'A'; letter <= 'Z'; ++letter)
+    for (const Drive& drive : GetParam().drives)
     {
-        char root[] = {letter, ':', '\\', '\0'};
-        if (drives & (1u << (letter - 'A')))
-        {
-            ASSERT_NE(static_cast<UINT>(DRIVE_CDROM), GetDriveTypeA(root)) << root;
-        }
+        ASSERT_TRUE(Insert(drive.letter, drive.label, drive.fixed)) << drive.letter;
+        char root[] = {drive.letter, ':', '\\', '\0'};
+        char label[MAX_PATH] = "";
+        GetVolumeInformationA(root, label, sizeof(label), nullptr, nullptr, nullptr, nullptr, 0);
+        // What the system says of the drive, so that a miss means the search.
+        ASSERT_STRCASEEQ(drive.label != nullptr ? drive.label : "", label) << root;
+        ASSERT_EQ(static_cast<UINT>(drive.fixed ? DRIVE_FIXED : DRIVE_CDROM), GetDriveTypeA(root)) << root;
     }
-    EXPECT_EQ("", Find("hoshikage1"));
-    EXPECT_EQ("", Find(""));
+    for (const Search& search : GetParam().searches)
+        EXPECT_EQ(search.root, Find(search.label)) << search.label;
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, DiscLocatorSearchTest, testing::ValuesIn(Searches), table::RowName());
 
 TEST_F(DiscLocatorTest, ADiscChangedWhileRunningIsSeenAtTheNextCall)
 {
-    ASSERT_TRUE(bench::DefineDrive('d', DriveKind::CdRom, NoDisc()));
+    ASSERT_TRUE(Insert('d', nullptr));
     EXPECT_EQ("", Find("hoshikage1"));
-
-    ASSERT_TRUE(bench::DefineDrive('d', DriveKind::CdRom, Disc("disc1"), "hoshikage1"));
+    ASSERT_TRUE(Insert('d', "hoshikage1"));
     EXPECT_EQ("D:\\", Find("hoshikage1"));
-
-    ASSERT_TRUE(bench::DefineDrive('d', DriveKind::CdRom, NoDisc()));
-    EXPECT_EQ("", Find("hoshikage1"));
-
-    ASSERT_TRUE(bench::DefineDrive('d', DriveKind::CdRom, Disc("disc2"), "hoshikage2"));
+    ASSERT_TRUE(Insert('d', "hoshikage2"));
     EXPECT_EQ("", Find("hoshikage1"));
     EXPECT_EQ("D:\\", Find("hoshikage2"));
-
     ASSERT_TRUE(bench::RemoveDrive('d'));
     EXPECT_EQ("", Find("hoshikage2"));
 }
 
-TEST_F(DiscLocatorTest, TheCallersErrorModeIsRestored)
+TEST(DiscLabelTest, AsciiLettersFoldWhereverTheyStandAndNothingElse)
 {
-    ASSERT_TRUE(bench::DefineDrive('d', DriveKind::CdRom, NoDisc()));
-    ASSERT_TRUE(bench::DefineDrive('e', DriveKind::CdRom, Disc("disc1"), "hoshikage1"));
-    const UINT callerMode = SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
-    UINT original = SetErrorMode(callerMode);
-    for (const char* label : {"hoshikage1", "hoshikage2"})
+    const struct { const char* a; const char* b; bool match; } cases[] = {
+        {"hoshikage1", "HoshiKage1", true},
+        {"", "", true},
+        {"hoshikage1", "hoshikage2", false},
+        // Neighbours of the letter ranges, which a sloppy fold would pair.
+        {"@", "`", false},
+        {"[", "{", false},
+        {"_", "\x7f", false},
+        // Full-width letters are characters of their own.
+        {"ＡＢ", "ａｂ", false},
+        // Second bytes run from 0x40 to 0xFC, so letter bytes occur there:
+        // they fold like any other, although the characters differ (81 41
+        // is "、", 81 61 is "∥"). The lead byte itself is never folded.
+        {"\x81\x41", "\x81\x61", true},
+        {"\x81\x41", "\x81\x62", false},
+        {"\x81\x41", "\xa1\x41", false},
+        // A prefix does not match.
+        {"hoshikage", "hoshikage1", false},
+        {"", "hoshikage1", false},
+    };
+    for (const auto& c : cases)
     {
-        char root[MAX_PATH];
-        FindDiscByLabel(root, label);
-        UINT after = SetErrorMode(callerMode);
-        EXPECT_EQ(callerMode, after) << label;
+        EXPECT_EQ(c.match, LabelsMatch(c.a, c.b)) << c.a << " | " << c.b;
+        EXPECT_EQ(c.match, LabelsMatch(c.b, c.a)) << c.b << " | " << c.a;
     }
-    SetErrorMode(original);
-}
-
-TEST(DiscLabelTest, AsciiLettersFoldAndNothingElse)
-{
-    EXPECT_TRUE(LabelsMatch("hoshikage1", "HoshiKage1"));
-    EXPECT_TRUE(LabelsMatch("HOSHIKAGE2", "hoshikage2"));
-    EXPECT_TRUE(LabelsMatch("", ""));
-    EXPECT_FALSE(LabelsMatch("hoshikage1", "hoshikage2"));
-    // Neighbours of the letter ranges, which a sloppy fold would pair.
-    EXPECT_FALSE(LabelsMatch("@", "`"));
-    EXPECT_FALSE(LabelsMatch("[", "{"));
-    EXPECT_FALSE(LabelsMatch("_", "\x7f"));
-    // Full-width letters are characters of their own.
-    EXPECT_FALSE(LabelsMatch("ＡＢ", "ａｂ"));
-}
-
-TEST(DiscLabelTest, LetterBytesFoldInsideTwoByteCharacters)
-{
-    // Second bytes run from 0x40 to 0xFC, so letter bytes occur there: they
-    // fold like any other, although the characters differ (81 41 is "、",
-    // 81 61 is "∥").
-    EXPECT_TRUE(LabelsMatch("\x81\x41", "\x81\x61"));
-    EXPECT_TRUE(LabelsMatch("\x83\x5a", "\x83\x7a"));
-    EXPECT_TRUE(LabelsMatch("disc\x88\x4b", "DISC\x88\x6b"));
-    EXPECT_FALSE(LabelsMatch("\x81\x41", "\x81\x62"));
-    // The lead byte itself is never folded.
-    EXPECT_FALSE(LabelsMatch("\x81\x41", "\xa1\x41"));
-}
-
-TEST(DiscLabelTest, APrefixDoesNotMatch)
-{
-    EXPECT_FALSE(LabelsMatch("hoshikage", "hoshikage1"));
-    EXPECT_FALSE(LabelsMatch("hoshikage1", "hoshikage"));
-    EXPECT_FALSE(LabelsMatch("", "hoshikage1"));
-    EXPECT_FALSE(LabelsMatch("hoshikage1 ", "hoshikage1"));
 }
 } // namespace

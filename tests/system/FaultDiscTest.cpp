@@ -1,12 +1,11 @@
 // tests/system/FaultDiscTest.cpp
 // The bench's failing disc read as the program reads a disc: behind a
 // CD-ROM letter, through FileStream, in the copier's 100000-byte chunks.
-#include "SystemTestSupport.h"
-
 #include "BenchDrive.h"
 #include "install/FileStream.h"
 #include "support/BenchState.h"
 #include "support/FaultDisc.h"
+#include "support/Table.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -16,9 +15,8 @@ namespace
 const unsigned Chunk = 100000;
 const unsigned Rate = 2000000;
 
-struct DiscCase
+struct DiscRow : table::Row
 {
-    const char* name;
     void (*arrange)(bench::FaultDisc& disc);
     const char* file;
     int passes;
@@ -26,17 +24,29 @@ struct DiscCase
     unsigned delivered;
     // The last error after the failing read or open; 0 when none fails.
     DWORD error;
-    // Whether the drive still lists its files and another file reads.
+    // Whether another file of the disc still reads.
     bool answers;
     // Read requests of the file that reached the disc, all passes together.
     size_t requests;
-    unsigned rate;
+    unsigned rate = 0;
 };
 
-void PrintTo(const DiscCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
+// clang-format off
+const DiscRow Discs[] = {
+    {{"WithoutFaultsEveryPassReachesTheDisc"}, [](bench::FaultDisc&) {}, "base.pak", 2, 250000, 0, true, 6},
+    // Wine fills a short read with another request; its failure leaves the
+    // bytes before it delivered, and the next read fails.
+    {{"AScratchFailsEveryReadFromItsOffset"}, [](bench::FaultDisc& d) { d.Scratch("BASE.PAK", 123457); },
+     "base.pak", 2, 123457, ERROR_NOT_READY, true, 8},
+    {{"AScratchInTheFirstChunk"}, [](bench::FaultDisc& d) { d.Scratch("story.dat", 5); },
+     "story.dat", 1, 5, ERROR_NOT_READY, true, 3},
+    {{"TheDiscTakenOutAtAnOffset"}, [](bench::FaultDisc& d) { d.EjectAt("base.pak", 150000); },
+     "base.pak", 1, 150000, ERROR_NOT_READY, false, 4},
+    {{"TheDiscTakenOutNow"}, [](bench::FaultDisc& d) { d.Eject(); }, "base.pak", 1, 0, ERROR_NOT_READY, false, 0},
+    {{"ASlowDriveAnswersAfterTheTimeAtItsRate"}, [](bench::FaultDisc& d) { d.Rate(Rate); },
+     "base.pak", 1, 250000, 0, true, 3, Rate},
+};
+// clang-format on
 
 // Reads the file whole, as the copier does; error is the last error after
 // a failed open or read, or 0.
@@ -58,42 +68,33 @@ std::string ReadWhole(const std::string& path, DWORD* error)
     return bytes;
 }
 
-bool DriveAnswers()
+class FaultDiscTest : public testing::TestWithParam<DiscRow>
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("D:\\*", &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    DWORD error = 0;
-    return ReadWhole("D:\\imgdec.dll", &error).size() == 50000;
-}
-
-class FaultDiscTest : public systest::DriveTest, public testing::WithParamInterface<DiscCase>
-{
+protected:
+    void SetUp() override { bench::RemoveBenchDrives(); }
+    void TearDown() override { bench::RemoveBenchDrives(); }
 };
 
 TEST_P(FaultDiscTest, ReadsAsArranged)
 {
-    const DiscCase& c = GetParam();
+    const DiscRow& row = GetParam();
     bench::FaultDisc disc(1);
     SKIP_WITHOUT_FAULT_DISC(disc);
-    ASSERT_TRUE(bench::DefineDrive('d', bench::DriveKind::CdRom, disc.Unix(), "hoshikage1"));
-    // What Wine reads for a drive defined without a label.
-    EXPECT_EQ("hoshikage1\n", bench::ReadFileBytes("D:\\.windows-label"));
+    ASSERT_TRUE(bench::InsertDisc('d', bench::WindowsPath(disc.Unix()) + "\\", "hoshikage1"));
     disc.StartLog();
-    c.arrange(disc);
+    row.arrange(disc);
 
-    std::string source = bench::ReadFileBytes(bench::Disc(1) + c.file);
-    for (int i = 0; i < c.passes; ++i)
+    std::string source = bench::ReadFileBytes(bench::Disc(1) + row.file);
+    for (int i = 0; i < row.passes; ++i)
     {
         DWORD error = 0;
-        std::string bytes = ReadWhole(std::string("D:\\") + c.file, &error);
-        EXPECT_EQ(c.delivered, bytes.size()) << "pass " << i;
+        std::string bytes = ReadWhole(std::string("D:\\") + row.file, &error);
+        EXPECT_EQ(row.delivered, bytes.size()) << "pass " << i;
         EXPECT_TRUE(source.compare(0, bytes.size(), bytes) == 0) << "pass " << i;
-        EXPECT_EQ(c.error, error) << "pass " << i;
+        EXPECT_EQ(row.error, error) << "pass " << i;
     }
-    EXPECT_EQ(c.answers, DriveAnswers());
+    DWORD error = 0;
+    EXPECT_EQ(row.answers, ReadWhole("D:\\imgdec.dll", &error).size() == 50000) << "another file";
 
     size_t requests = 0;
     for (const std::string& line : disc.LogLines())
@@ -101,33 +102,16 @@ TEST_P(FaultDiscTest, ReadsAsArranged)
         std::istringstream fields(line);
         std::string op, file, result;
         unsigned long offset = 0, size = 0, micros = 0;
-        if (!(fields >> op >> file >> offset >> size >> result >> micros) || op != "read" || file != c.file)
+        if (!(fields >> op >> file >> offset >> size >> result >> micros) || op != "read" || file != row.file)
             continue;
         ++requests;
-        if (c.rate != 0 && isdigit(static_cast<unsigned char>(result[0])))
+        if (row.rate != 0 && isdigit(static_cast<unsigned char>(result[0])))
         {
-            EXPECT_GE(micros, std::strtoul(result.c_str(), nullptr, 10) * 1000000.0 / c.rate) << line;
+            EXPECT_GE(micros, std::strtoul(result.c_str(), nullptr, 10) * 1000000.0 / row.rate) << line;
         }
     }
-    EXPECT_EQ(c.requests, requests);
+    EXPECT_EQ(row.requests, requests);
 }
 
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Cases, FaultDiscTest, testing::Values(
-    DiscCase{"WithoutFaultsEveryPassReachesTheDisc", [](bench::FaultDisc&) {},
-             "base.pak", 2, 250000, 0, true, 6, 0},
-    // Wine fills a short read with another request; its failure leaves the
-    // bytes before it delivered, and the next read fails.
-    DiscCase{"AScratchFailsEveryReadFromItsOffset", [](bench::FaultDisc& d) { d.Scratch("BASE.PAK", 123457); },
-             "base.pak", 2, 123457, ERROR_NOT_READY, true, 8, 0},
-    DiscCase{"AScratchInTheFirstChunk", [](bench::FaultDisc& d) { d.Scratch("story.dat", 5); },
-             "story.dat", 1, 5, ERROR_NOT_READY, true, 3, 0},
-    DiscCase{"TheDiscTakenOutAtAnOffset", [](bench::FaultDisc& d) { d.EjectAt("base.pak", 150000); },
-             "base.pak", 1, 150000, ERROR_NOT_READY, false, 4, 0},
-    DiscCase{"TheDiscTakenOutNow", [](bench::FaultDisc& d) { d.Eject(); },
-             "base.pak", 1, 0, ERROR_NOT_READY, false, 0, 0},
-    DiscCase{"ASlowDriveAnswersAfterTheTimeAtItsRate", [](bench::FaultDisc& d) { d.Rate(Rate); },
-             "base.pak", 1, 250000, 0, true, 3, Rate}),
-    [](const testing::TestParamInfo<DiscCase>& info) { return std::string(info.param.name); });
-// clang-format on
+INSTANTIATE_TEST_SUITE_P(Rows, FaultDiscTest, testing::ValuesIn(Discs), table::RowName());
 } // namespace

@@ -1,6 +1,9 @@
 // tests/system/FolderPickerTest.cpp
 // The folder picker's answer as the caller sees it, for each way the
-// picker can close: a thread of the test plays the user.
+// picker can close without a folder that has a path: a thread of the test
+// plays the user. Choosing a folder is shown through the window, by the
+// options page's Browse.
+#include "support/Table.h"
 #include "support/WindowProbe.h"
 #include "sys/Shell.h"
 
@@ -11,26 +14,10 @@
 
 namespace
 {
-enum class Choice
+struct PickerRow : table::Row
 {
-    Cancel,
-    VirtualFolder, // "My Computer": the shell has no path for it
-};
-
-struct PickerCase
-{
-    const char* name;
-    Choice choice;
-};
-
-void PrintTo(const PickerCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
-
-struct User
-{
-    Choice choice;
+    // "My Computer": the shell has no path for it.
+    bool pickVirtualFolder;
     bool sawPicker = false;
 };
 
@@ -38,43 +25,30 @@ struct User
 // reaches OK even where the picker disables it, as for My Computer.
 DWORD WINAPI PlayUser(void* context)
 {
-    User* user = static_cast<User*>(context);
-    DWORD self = GetCurrentProcessId();
-    HWND window = nullptr;
-    probe::WaitUntil(
-        [&] {
-            window = probe::FindTopLevel([&](HWND w) {
-                return probe::ProcessOf(w) == self && IsWindowVisible(w) && probe::ClassName(w) == "#32770";
-            });
-            return window != nullptr;
-        },
-        15000);
-    if (window == nullptr)
+    PickerRow* user = static_cast<PickerRow*>(context);
+    HWND picker = nullptr;
+    probe::WaitUntil([&] { return (picker = probe::FindShown(GetCurrentProcessId(), "#32770")) != nullptr; }, 15000);
+    if (picker == nullptr)
         return 1;
-    probe::DialogView picker = probe::ViewOf(window);
-    user->sawPicker = picker.caption == "フォルダーの参照";
+    user->sawPicker = probe::Text(picker) == "フォルダーの参照";
     LPITEMIDLIST computer = nullptr;
-    if (user->choice == Choice::VirtualFolder && SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer) == S_OK)
-        SendMessageA(picker.window, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(computer));
-    PostMessageA(picker.window, WM_COMMAND, user->choice == Choice::Cancel ? IDCANCEL : IDOK, 0);
-    probe::WaitUntil([&] { return !IsWindow(picker.window); }, 10000);
+    if (user->pickVirtualFolder && SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer) == S_OK)
+        SendMessageA(picker, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(computer));
+    PostMessageA(picker, WM_COMMAND, user->pickVirtualFolder ? IDOK : IDCANCEL, 0);
+    probe::WaitUntil([&] { return !IsWindow(picker); }, 10000);
     CoTaskMemFree(computer);
     return 0;
 }
 
-class FolderPickerTest : public testing::TestWithParam<PickerCase>
+class FolderPickerTest : public testing::TestWithParam<PickerRow>
 {
 };
 
-// Choosing a folder is shown through the window, by the options page's
-// Browse.
-TEST_P(FolderPickerTest, WithoutAFolderThatHasAPathTheCallersTextStays)
+TEST_P(FolderPickerTest, TheCallersTextStays)
 {
-    const PickerCase& c = GetParam();
-    User user{c.choice};
+    PickerRow user = GetParam();
     HANDLE thread = CreateThread(nullptr, 0, PlayUser, &user, 0, nullptr);
     ASSERT_NE(nullptr, thread);
-
     char path[MAX_PATH];
     memset(path, 'x', sizeof(path));
     path[sizeof(path) - 1] = '\0';
@@ -87,8 +61,7 @@ TEST_P(FolderPickerTest, WithoutAFolderThatHasAPathTheCallersTextStays)
     EXPECT_EQ(std::string(MAX_PATH - 1, 'x'), path) << "the caller's buffer changed";
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, FolderPickerTest,
-                         testing::Values(PickerCase{"Cancel", Choice::Cancel},
-                                         PickerCase{"AFolderWithoutAPath", Choice::VirtualFolder}),
-                         [](const testing::TestParamInfo<PickerCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, FolderPickerTest,
+                         testing::Values(PickerRow{{"Cancel"}, false}, PickerRow{{"AFolderWithoutAPath"}, true}),
+                         table::RowName());
 } // namespace

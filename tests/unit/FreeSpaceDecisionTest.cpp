@@ -1,5 +1,6 @@
 // tests/unit/FreeSpaceDecisionTest.cpp
-// When Start warns of a short destination: whole MiB below the threshold.
+// When Start warns of a short destination: whole MiB below the threshold
+// of the install type.
 #include "app/Globals.h"
 #include "ui/OptionsPage.h"
 
@@ -9,27 +10,20 @@ namespace
 {
 const ULONGLONG MiB = 1048576;
 
-TEST(FreeSpaceDecision, AFullInstallNeedsThirteenHundredMiB)
+TEST(FreeSpaceDecision, ShortBelowThirteenHundredOrThreeHundredWholeMiB)
 {
-    EXPECT_FALSE(OptionsPage::IsShortOfSpace(1300 * MiB, INSTALL_FULL));
-    EXPECT_FALSE(OptionsPage::IsShortOfSpace(5000 * MiB, INSTALL_FULL));
-    // A byte short counts as 1299 MiB.
-    EXPECT_TRUE(OptionsPage::IsShortOfSpace(1300 * MiB - 1, INSTALL_FULL));
-    EXPECT_TRUE(OptionsPage::IsShortOfSpace(1299 * MiB, INSTALL_FULL));
-    EXPECT_TRUE(OptionsPage::IsShortOfSpace(0, INSTALL_FULL));
-}
-
-TEST(FreeSpaceDecision, AMinimalInstallNeedsThreeHundredMiB)
-{
-    EXPECT_FALSE(OptionsPage::IsShortOfSpace(300 * MiB, INSTALL_MINIMAL));
-    EXPECT_FALSE(OptionsPage::IsShortOfSpace(1299 * MiB, INSTALL_MINIMAL));
-    EXPECT_TRUE(OptionsPage::IsShortOfSpace(300 * MiB - 1, INSTALL_MINIMAL));
-    EXPECT_TRUE(OptionsPage::IsShortOfSpace(0, INSTALL_MINIMAL));
-}
-
-TEST(FreeSpaceDecision, VolumesBeyondFourGiBAreCountedWhole)
-{
-    // 4 GiB + 100 MiB: a 32-bit count would see 100 MiB.
-    EXPECT_FALSE(OptionsPage::IsShortOfSpace(4096 * MiB + 100 * MiB, INSTALL_FULL));
+    const struct { ULONGLONG freeBytes; int installType; int isShort; } cases[] = {
+        {1300 * MiB, INSTALL_FULL, 0},
+        // A byte short counts as 1299 MiB.
+        {1300 * MiB - 1, INSTALL_FULL, 1},
+        {0, INSTALL_FULL, 1},
+        // 4 GiB + 100 MiB: a 32-bit count would see 100 MiB.
+        {4196 * MiB, INSTALL_FULL, 0},
+        {300 * MiB, INSTALL_MINIMAL, 0},
+        {300 * MiB - 1, INSTALL_MINIMAL, 1},
+        {1299 * MiB, INSTALL_MINIMAL, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.isShort, OptionsPage::IsShortOfSpace(c.freeBytes, c.installType)) << c.freeBytes << " bytes";
 }
 } // namespace
