@@ -21,7 +21,7 @@
 # the mounts); BENCH_NO_32BIT=1 takes the path of a machine that runs no
 # 32-bit code, on any machine.
 
-BENCH_PROJECT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BENCH_PROJECT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
 BENCH_BUILD=${BENCH_BUILD:-$BENCH_PROJECT/build}
 BENCH_ROOT=$BENCH_BUILD/bench
 BENCH_LOGS=$BENCH_BUILD/logs

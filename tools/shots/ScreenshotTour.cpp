@@ -60,7 +60,7 @@ TEST(ScreenshotTour, PagesAndMessages)
     bench::RemoveBenchDrives();
     ASSERT_TRUE(bench::DefineDrive('d', bench::DriveKind::CdRom, bench::DiscUnix(1), "hoshikage1"));
     std::string base = "C:\\Games\\";
-    bench::RemoveTree(base + "hoshikage\\");
+    bench::RunUnix("rm -rf '" + bench::UnixPath(base + "hoshikage") + "'");
 
     SetupDriver setup;
     ASSERT_TRUE(setup.Start());
