@@ -6,6 +6,9 @@
 #include "sys/Shell.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <thread>
 
 namespace
 {
@@ -19,6 +22,9 @@ struct LinkRow : table::Row
     bool workingFolder;
     int showCommand;
     bool folderExists = true;
+    // Called on a thread already in the multithreaded COM mode, which the
+    // writer must leave as it found it.
+    bool multithreaded = false;
 };
 
 const LinkRow Links[] = {
@@ -26,6 +32,7 @@ const LinkRow Links[] = {
     {{"NeitherArgumentsNorWorkingFolder"}, nullptr, false, SW_SHOWMINNOACTIVE},
     {{"ArgumentsWithoutWorkingFolder"}, "-window", false, SW_SHOWNORMAL},
     {{"IntoAMissingFolder"}, "", true, SW_SHOWNORMAL, false},
+    {{"FromAThreadInAnotherComMode"}, "", true, SW_SHOWNORMAL, true, true},
 };
 
 class ShortcutTest : public testing::TestWithParam<LinkRow>
@@ -45,8 +52,28 @@ TEST_P(ShortcutTest, SavesWhatItIsGivenAndNothingElse)
     bench::WriteFileBytes(target, "MZ");
     bench::MakeFolders(row.folderExists ? folder : programs);
 
-    int saved = CreateShortcut(link.c_str(), target.c_str(), row.arguments,
+    int saved = 0;
+    auto save = [&] {
+        saved = CreateShortcut(link.c_str(), target.c_str(), row.arguments,
                                row.workingFolder ? install.c_str() : nullptr, row.showCommand);
+    };
+    if (!row.multithreaded)
+        save();
+    else
+    {
+        std::thread caller([&] {
+            CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            save();
+            IUnknown* object = nullptr;
+            EXPECT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                             reinterpret_cast<void**>(&object)))
+                << "the caller's COM was undone";
+            if (object != nullptr)
+                object->Release();
+            CoUninitialize();
+        });
+        caller.join();
+    }
     if (!row.folderExists)
     {
         EXPECT_EQ(0, saved);
