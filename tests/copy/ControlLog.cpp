@@ -84,25 +84,14 @@ const std::vector<ControlEvent>& ControlLog::Events()
     return Log;
 }
 
-std::vector<unsigned> ControlLog::Positions(int id)
+std::vector<ControlEvent> ControlLog::Of(int id)
 {
-    std::vector<unsigned> positions;
+    std::vector<ControlEvent> events;
     for (const ControlEvent& event : Log)
     {
-        if (event.id == id && event.position != ~0u)
-            positions.push_back(event.position);
+        if (event.id == id)
+            events.push_back(event);
     }
-    return positions;
-}
-
-std::vector<std::string> ControlLog::Texts(int id)
-{
-    std::vector<std::string> texts;
-    for (const ControlEvent& event : Log)
-    {
-        if (event.id == id && event.position == ~0u)
-            texts.push_back(event.text);
-    }
-    return texts;
+    return events;
 }
 } // namespace copytest

@@ -40,9 +40,7 @@ public:
     static void Clear();
 
     static const std::vector<ControlEvent>& Events();
-    // The positions sent to one bar, in order.
-    static std::vector<unsigned> Positions(int id);
-    // The texts set on one control, in order.
-    static std::vector<std::string> Texts(int id);
+    // What one control was sent, in order.
+    static std::vector<ControlEvent> Of(int id);
 };
 } // namespace copytest

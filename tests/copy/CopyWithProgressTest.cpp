@@ -29,11 +29,6 @@ using copytest::ControlEvent;
 using copytest::ControlLog;
 using copytest::Text;
 
-std::string CopyingLine(const std::string& source)
-{
-    return source + "をコピー中...";
-}
-
 // 0 to 99, each repeat times, then 100 before the chunk that ends the file
 // and 100 after it.
 std::vector<unsigned> EachPercentTimes(unsigned repeat)
@@ -49,7 +44,7 @@ std::vector<unsigned> EachPercentTimes(unsigned repeat)
 // The line naming the source, then the file bar's positions.
 std::vector<ControlEvent> LineAndFileBar(const std::string& source, const std::vector<unsigned>& fileBar)
 {
-    std::vector<ControlEvent> events = {Text(IDC_FILE_LINE, CopyingLine(source))};
+    std::vector<ControlEvent> events = {Text(IDC_FILE_LINE, source + "をコピー中...")};
     for (unsigned position : fileBar)
         events.push_back(Bar(IDC_FILE_BAR, position));
     return events;
@@ -138,19 +133,22 @@ TEST_P(CopyWithProgressRunTest, OverallBarAndLinesOverARun)
               ControlLog::Events());
     ControlLog::Clear();
 
-    std::vector<std::string> fileLines;
-    std::vector<std::string> countLines;
+    std::vector<ControlEvent> fileLines;
+    std::vector<ControlEvent> countLines;
+    std::vector<ControlEvent> totalBar;
     for (int i = 1; i <= c.total; ++i)
     {
         // Lengths around the chunk size, so that some files pump and some do not.
         std::string source = MakeSource(("v" + std::to_string(i) + ".pak").c_str(), 40000u * i);
         ASSERT_EQ(1, Copy(folder + "copy" + std::to_string(i) + ".pak", source));
-        fileLines.push_back(CopyingLine(source));
-        countLines.push_back(std::to_string(c.total) + "ファイル中" + std::to_string(i) + "ファイルコピー完了");
+        fileLines.push_back(Text(IDC_FILE_LINE, source + "をコピー中..."));
+        countLines.push_back(Text(IDC_COUNT_LINE, std::to_string(c.total) + "ファイル中" + std::to_string(i)
+                                                      + "ファイルコピー完了"));
+        totalBar.push_back(Bar(IDC_TOTAL_BAR, c.totalBar[i - 1]));
     }
-    EXPECT_EQ(c.totalBar, ControlLog::Positions(IDC_TOTAL_BAR));
-    EXPECT_EQ(fileLines, ControlLog::Texts(IDC_FILE_LINE));
-    EXPECT_EQ(countLines, ControlLog::Texts(IDC_COUNT_LINE));
+    EXPECT_EQ(totalBar, ControlLog::Of(IDC_TOTAL_BAR));
+    EXPECT_EQ(fileLines, ControlLog::Of(IDC_FILE_LINE));
+    EXPECT_EQ(countLines, ControlLog::Of(IDC_COUNT_LINE));
     EXPECT_EQ(c.total, page->Copied());
 
     // What stays on the page after the last file.
@@ -158,7 +156,7 @@ TEST_P(CopyWithProgressRunTest, OverallBarAndLinesOverARun)
     EXPECT_EQ(100, SendMessageA(page->GetItem(IDC_TOTAL_BAR), PBM_GETPOS, 0, 0));
     char line[MAX_PATH];
     page->GetItemText(IDC_COUNT_LINE, line, sizeof(line));
-    EXPECT_EQ(countLines.back(), line);
+    EXPECT_EQ(countLines.back().text, line);
 }
 
 const RunCase Runs[] = {{"Files17", 17, {5, 11, 17, 23, 29, 35, 41, 47, 52, 58, 64, 70, 76, 82, 88, 94, 100}},
@@ -194,7 +192,7 @@ TEST_F(CopyWithProgressTest, AnAbortFromTheDispatchedMessageStopsInThatPass)
 
     EXPECT_EQ(0, Copy(dest, source));
     EXPECT_EQ(1, receiver.Dispatched());
-    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, CopyingLine(source)), Bar(IDC_FILE_BAR, 0)}),
+    EXPECT_EQ(std::vector<ControlEvent>({Text(IDC_FILE_LINE, source + "をコピー中..."), Bar(IDC_FILE_BAR, 0)}),
               ControlLog::Events());
     EXPECT_EQ(0, page->Copied());
     EXPECT_FALSE(IsPageVisible(PROGRESS_PAGE));

@@ -1,4 +1,6 @@
 // tests/support/BenchState.cpp
+// For RegSetKeyValueA.
+#define _WIN32_WINNT 0x0600
 #include "support/BenchState.h"
 
 #include "BenchDrive.h"
@@ -9,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace bench
@@ -121,24 +124,20 @@ void WriteRecord(const char* install, const char* directory)
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, RecordKey, 0, nullptr, 0, KEY_ALL_ACCESS,
                                              nullptr, &key, nullptr));
-    if (install != nullptr)
-        RegSetValueExA(key, "INSTALL", 0, REG_SZ, reinterpret_cast<const BYTE*>(install),
-                       static_cast<DWORD>(strlen(install) + 1));
-    if (directory != nullptr)
-        RegSetValueExA(key, "DIRECTORY", 0, REG_SZ, reinterpret_cast<const BYTE*>(directory),
-                       static_cast<DWORD>(strlen(directory) + 1));
     RegCloseKey(key);
+    for (auto value : {std::make_pair("INSTALL", install), std::make_pair("DIRECTORY", directory)})
+    {
+        if (value.second != nullptr)
+            RegSetKeyValueA(HKEY_CURRENT_USER, RecordKey, value.first, REG_SZ, value.second,
+                            static_cast<DWORD>(strlen(value.second) + 1));
+    }
 }
 
 void OverrideDll(const std::string& program, const std::string& dll, const std::string& order)
 {
     std::string subkey = "Software\\Wine\\AppDefaults\\" + program + "\\DllOverrides";
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &key, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, dll.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
-                                            static_cast<DWORD>(order.size() + 1)));
-    RegCloseKey(key);
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, subkey.c_str(), dll.c_str(), REG_SZ, order.c_str(),
+                                             static_cast<DWORD>(order.size() + 1)));
 }
 
 void ForgetDllOverrides(const std::string& program)
@@ -344,24 +343,9 @@ namespace
 // The value lnkinfo prints after "label :", or "" when it prints no such line.
 std::string ListingField(const std::string& listing, const std::string& label)
 {
-    size_t line = 0;
-    while (line < listing.size())
-    {
-        size_t end = listing.find('\n', line);
-        if (end == std::string::npos)
-            end = listing.size();
-        std::string text = listing.substr(line, end - line);
-        size_t start = text.find_first_not_of(" \t");
-        size_t colon = text.find(':');
-        if (start != std::string::npos && colon != std::string::npos && text.compare(start, label.size(), label) == 0
-            && text.find_first_not_of(" \t", start + label.size()) == colon)
-        {
-            size_t value = text.find_first_not_of(" \t", colon + 1);
-            return value == std::string::npos ? "" : text.substr(value);
-        }
-        line = end + 1;
-    }
-    return "";
+    std::smatch value;
+    std::regex line("(^|\\n)[ \\t]*" + label + "[ \\t]*:[ \\t]*([^\\r\\n]*)");
+    return std::regex_search(listing, value, line) ? value[2].str() : "";
 }
 
 unsigned HeaderField(const std::string& quotedPath, int offset)

@@ -48,9 +48,7 @@ bool FaultDisc::Mounted() const
 
 std::string FaultDisc::Missing() const
 {
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() : "";
-    return name + ": no fault disc mounted at " + m_mount + " (the bench says why when it cannot mount one)";
+    return "no fault disc mounted at " + m_mount + " (the bench says why when it cannot mount one)";
 }
 
 void FaultDisc::Scratch(const std::string& file, unsigned offset)
@@ -59,39 +57,10 @@ void FaultDisc::Scratch(const std::string& file, unsigned offset)
     Write();
 }
 
-void FaultDisc::Eject()
-{
-    m_rules.push_back("eject");
-    Write();
-}
-
 void FaultDisc::EjectAt(const std::string& file, unsigned offset)
 {
     m_rules.push_back("eject-at " + std::to_string(offset) + " " + file);
     Write();
-}
-
-void FaultDisc::Rate(unsigned bytesPerSecond, const std::string& file)
-{
-    m_rules.push_back("rate " + std::to_string(bytesPerSecond) + (file.empty() ? "" : " " + file));
-    Write();
-}
-
-void FaultDisc::StartLog()
-{
-    DeleteFileA(WindowsPath(m_mount + ".log").c_str());
-    m_rules.push_back("log " + m_mount + ".log");
-    Write();
-}
-
-std::vector<std::string> FaultDisc::LogLines() const
-{
-    std::istringstream log(ReadFileBytes(WindowsPath(m_mount + ".log")));
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(log, line))
-        lines.push_back(line);
-    return lines;
 }
 
 void FaultDisc::Clear()

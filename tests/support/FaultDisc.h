@@ -34,19 +34,9 @@ public:
     // its next request. FILE is the name inside the disc, any case.
     // Reads of file deliver the bytes before offset, then fail (a scratch).
     void Scratch(const std::string& file, unsigned offset);
-    // Every lookup, open, read and listing fails from now on (the disc
-    // taken out).
-    void Eject();
     // The disc goes out once a read of file reaches offset; that read
     // delivers the bytes before it.
     void EjectAt(const std::string& file, unsigned offset);
-    // Every read (of file, when one is named) is answered only after the
-    // time its size takes at this rate.
-    void Rate(unsigned bytesPerSecond, const std::string& file = "");
-    // Starts an empty log of requests: one line per read,
-    // "read FILE OFFSET SIZE RESULT MICROSECONDS", and per listing.
-    void StartLog();
-    std::vector<std::string> LogLines() const;
     // No faults.
     void Clear();
 

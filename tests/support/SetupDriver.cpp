@@ -26,11 +26,6 @@ std::string SetupDriver::SetupPath()
     return self.substr(0, self.find_last_of('\\') + 1) + "setup.exe";
 }
 
-bool SetupDriver::Launch()
-{
-    return Launch(SetupPath());
-}
-
 bool SetupDriver::Launch(const std::string& program)
 {
     Kill();
@@ -45,11 +40,6 @@ bool SetupDriver::Launch(const std::string& program)
         return false;
     }
     return true;
-}
-
-bool SetupDriver::Start()
-{
-    return Launch() && WaitForFrame();
 }
 
 bool SetupDriver::Start(const std::string& program)

@@ -15,15 +15,12 @@ public:
     SetupDriver();
     ~SetupDriver();
 
-    // Starts the setup.exe that lies beside the test program, and waits for
-    // its frame: the process's visible dialog that nothing owns. False
-    // (with a test failure) when no frame came.
-    bool Start();
-    // Starts another copy of the program the same way.
-    bool Start(const std::string& program);
+    // Starts the setup.exe that lies beside the test program, or another
+    // copy, and waits for its frame: the process's visible dialog that
+    // nothing owns. False (with a test failure) when no frame came.
+    bool Start(const std::string& program = SetupPath());
     // Starts it, or another program, without waiting for anything.
-    bool Launch();
-    bool Launch(const std::string& program);
+    bool Launch(const std::string& program = SetupPath());
     // The current folder the program starts in from now on; empty: the
     // driver's own.
     void SetCurrentFolder(const std::string& folder) { m_folder = folder; }

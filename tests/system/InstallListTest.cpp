@@ -79,25 +79,6 @@ protected:
         bench::RemoveBenchDrives();
     }
 
-    // Runs the list as the options page does, while a player answers OK
-    // to every box from another thread, and Cancel once they never end.
-    int Run(const InstallManifest& list, const std::string& folder, std::vector<probe::DialogView>* boxes)
-    {
-        std::atomic<bool> over(false);
-        std::thread player([&] {
-            while (!over)
-            {
-                probe::DialogView box = probe::WaitForDialog(TheMainFrame->Handle(), 20);
-                if (box.window != nullptr && probe::Answer(box.window, boxes->size() < 10 ? IDOK : IDCANCEL))
-                    boxes->push_back(box);
-            }
-        });
-        int result = static_cast<ProgressPage*>(Pages[PROGRESS_PAGE])->RunInstall(list, folder.c_str());
-        over = true;
-        player.join();
-        return result;
-    }
-
     std::string scratch;
     char previousFolder[MAX_PATH] = "";
 };
@@ -123,9 +104,23 @@ TEST_P(InstallListTest, RunsAndRemoves)
                                                     OPEN_EXISTING, 0, nullptr);
     ASSERT_EQ(row.held == nullptr, held == INVALID_HANDLE_VALUE);
 
+    // The run as the options page makes it, while a player answers OK to
+    // every box from another thread, and Cancel once they never end.
     InstallManifest list(row.entries.data(), static_cast<int>(row.entries.size()));
     std::vector<probe::DialogView> boxes;
-    EXPECT_EQ(row.message == Completed ? 1 : 0, Run(list, folder, &boxes));
+    std::atomic<bool> over(false);
+    std::thread player([&] {
+        while (!over)
+        {
+            probe::DialogView box = probe::WaitForDialog(TheMainFrame->Handle(), 20);
+            if (box.window != nullptr && probe::Answer(box.window, boxes.size() < 10 ? IDOK : IDCANCEL))
+                boxes.push_back(box);
+        }
+    });
+    int result = static_cast<ProgressPage*>(Pages[PROGRESS_PAGE])->RunInstall(list, folder.c_str());
+    over = true;
+    player.join();
+    EXPECT_EQ(row.message == Completed ? 1 : 0, result);
     if (held != INVALID_HANDLE_VALUE)
         CloseHandle(held);
     ASSERT_EQ(row.message.empty() ? 0u : 1u, boxes.size()) << (boxes.empty() ? "" : boxes.back().text);

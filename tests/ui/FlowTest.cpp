@@ -7,16 +7,6 @@
 
 #include <tlhelp32.h>
 
-const char ConfirmCaption[] = "確認";
-const char CompletedText[] = "インストールが完了しました。Game Discをセットして起動してください";
-const char DiscCaption[] = "ディスク交換";
-const char Disc1Prompt[] = "ほしかげのInstall Disc1をセットしてください";
-const char Disc2Prompt[] = "ほしかげのInstall Disc2をセットしてください";
-const char AbortQuestion[] = "インストールを中断しますか？";
-const char LowSpaceQuestion[] = "インストール先のディスク容量が足りません。強行しますか？";
-// A box shown without a caption has the system's own.
-const char FailureCaption[] = "エラー";
-
 void FlowTest::SetUp()
 {
     bench::RestoreHiddenValues();

@@ -59,11 +59,12 @@ using bench::ListedFiles;
 std::string FullQuestion(const std::string& base);
 std::string MinimalQuestion(const std::string& base);
 
-extern const char ConfirmCaption[];
-extern const char CompletedText[];
-extern const char DiscCaption[];
-extern const char Disc1Prompt[];
-extern const char Disc2Prompt[];
-extern const char AbortQuestion[];
-extern const char LowSpaceQuestion[];
-extern const char FailureCaption[];
+inline constexpr char ConfirmCaption[] = "確認";
+inline constexpr char CompletedText[] = "インストールが完了しました。Game Discをセットして起動してください";
+inline constexpr char DiscCaption[] = "ディスク交換";
+inline constexpr char Disc1Prompt[] = "ほしかげのInstall Disc1をセットしてください";
+inline constexpr char Disc2Prompt[] = "ほしかげのInstall Disc2をセットしてください";
+inline constexpr char AbortQuestion[] = "インストールを中断しますか？";
+inline constexpr char LowSpaceQuestion[] = "インストール先のディスク容量が足りません。強行しますか？";
+// A box shown without a caption has the system's own.
+inline constexpr char FailureCaption[] = "エラー";

@@ -50,7 +50,7 @@ TEST_F(OptionsFlowTest, DefaultsAreTheProgramFilesFolderAndAFullInstallAndBackKe
     setup.Close();
 }
 
-TEST_F(OptionsFlowTest, TheQuestionNamesTheInstallFolderWithOrWithoutABackslash)
+TEST_F(OptionsFlowTest, TheQuestionNamesTheInstallFolderWithOrWithoutABackslashUnlessItIsTooLong)
 {
     std::string base = scratch + "Games";
     ASSERT_TRUE(setup.Start());
@@ -68,6 +68,26 @@ TEST_F(OptionsFlowTest, TheQuestionNamesTheInstallFolderWithOrWithoutABackslash)
     EXPECT_TRUE(setup.IsChecked(IDC_MINIMAL));
     EXPECT_FALSE(bench::FolderExists(base + "\\hoshikage"));
     EXPECT_FALSE(bench::FolderExists(base));
+
+    // A destination too long for the paths made from it is refused before
+    // anything is asked: with "hoshikage\" and the longest file name (10
+    // bytes) this makes 260 bytes, one more than a path may hold.
+    std::string tooLong = scratch + std::string(239 - scratch.size(), 'a') + "\\";
+    ChooseDestination(tooLong, true);
+    setup.Click(IDC_START);
+    probe::DialogView refusal = setup.WaitForMessageBox();
+    EXPECT_EQ(ConfirmCaption, refusal.caption);
+    EXPECT_EQ("インストール先のフォルダ名が長すぎます。もっと短いフォルダを指定してください。", refusal.text);
+    setup.Answer(refusal, IDOK);
+    EXPECT_TRUE(setup.IsVisible(IDC_FOLDER));
+    EXPECT_EQ(tooLong, setup.Text(IDC_FOLDER));
+    EXPECT_TRUE(setup.IsChecked(IDC_FULL));
+    setup.ExpectIdle();
+
+    // A folder just short enough is taken: the confirmation comes.
+    std::string fits = scratch + std::string(238 - scratch.size(), 'b') + "\\";
+    ChooseDestination(fits, true);
+    PressStart(FullQuestion(fits), IDNO);
     setup.Close();
 }
 
@@ -96,31 +116,6 @@ TEST_F(OptionsFlowTest, ExactlyTheThresholdAsksNothingAndLessAsks)
     EXPECT_EQ(Disc2Prompt, next.text) << "expected the run to reach disc 2 without a space warning";
     setup.Answer(next, IDCANCEL);
     ASSERT_TRUE(setup.WaitVisible(IDC_FOLDER));
-    setup.Close();
-}
-
-TEST_F(OptionsFlowTest, AFolderTooLongForItsFilesIsRefusedBeforeAnything)
-{
-    ASSERT_TRUE(setup.Start());
-    OpenOptions();
-    // With "hoshikage\" and the longest file name (10 bytes) this makes
-    // 260 bytes, one more than a path may hold.
-    std::string base = scratch + std::string(239 - scratch.size(), 'a') + "\\";
-    ChooseDestination(base, true);
-    setup.Click(IDC_START);
-    probe::DialogView refusal = setup.WaitForMessageBox();
-    EXPECT_EQ(ConfirmCaption, refusal.caption);
-    EXPECT_EQ("インストール先のフォルダ名が長すぎます。もっと短いフォルダを指定してください。", refusal.text);
-    setup.Answer(refusal, IDOK);
-    EXPECT_TRUE(setup.IsVisible(IDC_FOLDER));
-    EXPECT_EQ(base, setup.Text(IDC_FOLDER));
-    EXPECT_TRUE(setup.IsChecked(IDC_FULL));
-    setup.ExpectIdle();
-
-    // A folder just short enough is taken: the confirmation comes.
-    std::string fits = scratch + std::string(238 - scratch.size(), 'b') + "\\";
-    ChooseDestination(fits, true);
-    PressStart(FullQuestion(fits), IDNO);
     setup.Close();
 }
 

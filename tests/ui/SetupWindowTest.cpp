@@ -84,27 +84,6 @@ TEST_F(SetupWindowTest, EscTheCloseBoxAndExitEachEndTheProgram)
     }
 }
 
-TEST_F(SetupWindowTest, SecondStartEndsAtOnceWithoutAWindow)
-{
-    ASSERT_TRUE(setup.Start());
-    SetupDriver second;
-    ASSERT_TRUE(second.Launch());
-    HWND shown = nullptr;
-    probe::WaitUntil(
-        [&] {
-            shown = probe::FindShown(second.ProcessId());
-            return shown != nullptr || WaitForSingleObject(second.Process(), 0) == WAIT_OBJECT_0;
-        },
-        15000);
-    EXPECT_EQ(nullptr, shown) << "the second copy showed a " << probe::ClassName(shown);
-    second.ExpectCleanExit();
-
-    // The first copy is unaffected.
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(setup.Process(), 0));
-    EXPECT_TRUE(setup.IsVisible(IDC_INSTALL));
-    setup.Close();
-}
-
 TEST_F(SetupWindowTest, OtherCommandsToTheFrameChangeNothing)
 {
     ASSERT_TRUE(setup.Start());
