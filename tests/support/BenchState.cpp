@@ -24,22 +24,23 @@ const char ShellFoldersKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Ex
 const char StartMenuSubfolder[] = "morihane\\～ ほしかげ ～\\";
 const char ShortcutFile[] = "～ ほしかげ ～.lnk";
 
-// Only separators go: the last byte of ソ or 表 is 0x5C too.
 std::string Slashless(std::string path)
+{
+    while (EndsWithBackslash(path))
+        path.pop_back();
+    return path;
+}
+} // namespace
+
+bool EndsWithBackslash(const std::string& path)
 {
     // Not the program's own path rules, which are what the tests examine:
     // a fault planted there must not steer what the bench deletes.
-    for (;;)
-    {
-        size_t last = std::string::npos;
-        for (size_t i = 0; i < path.size(); i += IsDBCSLeadByteEx(932, path[i]) ? 2 : 1)
-            last = i;
-        if (last == std::string::npos || last + 1 != path.size() || path[last] != '\\')
-            return path;
-        path.pop_back();
-    }
+    size_t last = 0;
+    for (size_t i = 0; i < path.size(); i += IsDBCSLeadByteEx(932, path[i]) ? 2 : 1)
+        last = i;
+    return !path.empty() && last == path.size() - 1 && path[last] == '\\';
 }
-} // namespace
 
 void ForgetInstall()
 {
@@ -198,9 +199,10 @@ void RemoveTree(const std::string& path)
 {
     std::string folder = Slashless(path);
     // Never anything but the bench's own.
-    if (folder.size() <= Root().size() || _strnicmp(folder.c_str(), Root().c_str(), Root().size()) != 0)
+    const std::string root = Root();
+    if (folder.size() <= root.size() || _strnicmp(folder.c_str(), root.c_str(), root.size()) != 0)
     {
-        ADD_FAILURE() << "refusing to delete " << path << ", which is not under " << Root();
+        ADD_FAILURE() << "refusing to delete " << path << ", which is not under " << root;
         return;
     }
     for (const std::string& name : FolderContents(folder + "\\"))

@@ -15,6 +15,10 @@ namespace bench
 // never been installed.
 void ForgetInstall();
 
+// Whether the path's last character is a backslash: the last byte of ソ or
+// 表 is 0x5C too.
+bool EndsWithBackslash(const std::string& path);
+
 // Deletes the record key alone, as if behind the program's back.
 void DeleteRecord();
 bool RecordExists();

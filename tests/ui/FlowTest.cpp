@@ -131,13 +131,9 @@ bool FlowTest::GameRunning()
 
 namespace
 {
-// The last byte of ソ or 表 is a backslash's too: only a character counts.
 std::string WithBackslash(const std::string& base)
 {
-    size_t last = 0;
-    for (size_t i = 0; i < base.size(); i += IsDBCSLeadByteEx(932, base[i]) ? 2 : 1)
-        last = i;
-    return base.empty() || (base[last] == '\\' && last == base.size() - 1) ? base : base + "\\";
+    return base.empty() || bench::EndsWithBackslash(base) ? base : base + "\\";
 }
 } // namespace
 

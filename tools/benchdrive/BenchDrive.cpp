@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -74,20 +75,6 @@ std::string FirstLine(const std::string& text)
         line.pop_back();
     return line;
 }
-
-bool SameApartFromCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-    {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 } // namespace
 
 bool DefineDrive(char letter, DriveKind kind, const std::string& unixPath, const std::string& label)
@@ -101,7 +88,7 @@ bool DefineDrive(char letter, DriveKind kind, const std::string& unixPath, const
         std::string heldLabel = FirstLine(heldText);
         // A disc that carries its label (an image, in capitals as its
         // volume descriptor has it) is shown as it is, never written to.
-        if (held.is_open() && SameApartFromCase(heldLabel, label))
+        if (held.is_open() && _stricmp(heldLabel.c_str(), label.c_str()) == 0)
             driveLabel = heldLabel;
         else
         {
