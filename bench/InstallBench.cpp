@@ -232,7 +232,7 @@ int Install(const std::string& base, bool full, bool answer)
     // A message box disables the frame while it is open. Asking for that is
     // one request to the Wine server; a search among the windows is dozens,
     // and the setup program shares that server and its CPU. Even so, asked
-    // every 2 ms all along it made a full-speed install 4 % slower: until
+    // every 2 ms all along it made a full-speed install 3 % slower: until
     // the list's last file appears, the driver looks every 50 ms.
     HWND frame = setup.Frame();
     WaitGone(question.window);
