@@ -385,7 +385,7 @@ account() {
       printf "| the timed build'"'"'s own calls (window %.3f s) | | | %+.3f s |\n", window, window - timed
       accounted += window - timed
       printf "| **window − design limit** | | | **%+.3f s** |\n", window - limit
-      printf "| accounted for by the rows above | | | %+.3f s (%.1f %% of the window) |\n", accounted, 100 * (accounted - (window - limit)) / window
+      printf "| accounted for by the rows above | | | %+.3f s, off by %.1f %% of the window |\n", accounted, 100 * (accounted - (window - limit)) / window
       print ""
       printf "Per call, µs (alone / in the install): bar message keeping the bar %.2f / %.2f, moving it %.1f / %.1f; repaint %.2f / %.2f, after a move %.1f / %.1f; message let through, nothing waiting %.2f / %.2f; Tell %.2f. Messages the pump found: %s.\n", bar, c[2], moving, c[4], repaint, c[6], pair - moving, c[8], pump, c[10], tell, found
     }'
