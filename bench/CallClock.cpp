@@ -2,6 +2,7 @@
 // The timed wrappers of bench/CallClock.h and the table they add to. This
 // file is compiled without that header, so the names here are the real
 // calls.
+#include "BenchClock.h"
 #include "sys/Win32.h"
 
 #include <commctrl.h>
@@ -11,17 +12,7 @@
 
 namespace
 {
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using benchclock::Now;
 
 enum Piece
 {

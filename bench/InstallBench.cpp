@@ -26,6 +26,7 @@
 // Folder arguments are Windows paths ending with a backslash. Each mode
 // prints one line of figures (seconds, bytes, milliseconds) and a last
 // field 1 when what it timed went as expected, 0 otherwise.
+#include "BenchClock.h"
 #include "app/Globals.h"
 #include "install/FileStream.h"
 #include "install/InstallManifest.h"
@@ -52,17 +53,7 @@
 
 namespace
 {
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using benchclock::Now;
 
 // Polls often enough that the poll adds about a millisecond to a figure,
 // and no more often, so the setup program keeps its share of the two cores.
