@@ -48,6 +48,7 @@ public:
         info.cbSize = sizeof(info);
         HWND target = GetGUIThreadInfo(setup.ThreadId(), &info) && info.hwndActive != nullptr ? info.hwndActive
                                                                                                : setup.Frame();
+        // Wine keeps each top-level window's X window in this property.
         UINT_PTR xWindow = reinterpret_cast<UINT_PTR>(GetPropA(target, "__wine_x11_whole_window"));
         ASSERT_NE(0u, xWindow) << "the setup's window has no X window";
         bench::RunUnix("xdotool windowfocus " + std::to_string(xWindow) + " key --delay 60 " + keys);
