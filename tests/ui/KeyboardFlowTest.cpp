@@ -170,6 +170,10 @@ const Flow Flows[] = {
         t.Press("Tab Tab Down");
         ASSERT_TRUE(probe::WaitUntil([&] { return t.setup.IsChecked(IDC_MINIMAL); }, 5000));
         t.ExpectFocusShown("the install type");
+        // The arrows go round the pair, not on to the buttons below it.
+        t.Press("Down Down");
+        EXPECT_EQ(IDC_MINIMAL, GetDlgCtrlID(t.Focus()));
+        EXPECT_TRUE(t.setup.IsChecked(IDC_MINIMAL));
         // No disc yet: the prompt's OK once the disc is in.
         t.Press("Tab space");
         t.Answer(t.Opened(MinimalQuestion(t.base)), "Return");
