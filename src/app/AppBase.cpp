@@ -42,7 +42,7 @@ void AppBase::MessageLoop()
     // a null window; only the quit message (0) ends the loop.
     while (GetMessageA(&message, nullptr, 0, 0) != 0)
     {
-        if (PreTranslate(&message))
+        if (IsKeyForHiddenWindow(&message) || PreTranslate(&message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);

@@ -43,5 +43,9 @@ extern int InstallType;
 // ABORT_IDLE, ABORT_RUNNING or ABORT_REQUESTED.
 extern int AbortState;
 
-// Hides the page that goes, then shows the page that comes; nothing else.
+// Hides the page that goes, then shows the page that comes and gives the
+// keyboard focus to its first control.
 void SwitchPage(PageIndex from, PageIndex to);
+// Whether the message is a key or character for a window that is no longer
+// shown (its page went while the key waited): such a key is dropped.
+int IsKeyForHiddenWindow(const MSG* message);

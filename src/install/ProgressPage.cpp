@@ -237,13 +237,17 @@ void ProgressPage::FinishFile()
 }
 
 // One waiting message, dispatched without dialog routing: enough to keep
-// the window painted and the Abort button and close box alive.
+// the window painted and the Abort button and close box alive. Without the
+// routing Esc does nothing here, and a key reaches only the focused Abort
+// button.
 void ProgressPage::PumpOneMessage()
 {
     MSG message;
     if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE))
     {
         GetMessageA(&message, nullptr, 0, 0);
+        if (IsKeyForHiddenWindow(&message))
+            return;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -120,3 +120,22 @@ void Dialog::EnableItem(int id, BOOL enable)
 {
     EnableWindow(GetItem(id), enable);
 }
+
+void Dialog::FocusFirstControl()
+{
+    const LONG wanted = WS_TABSTOP | WS_VISIBLE;
+    for (HWND control = GetWindow(m_handle, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT))
+    {
+        if ((GetWindowLongA(control, GWL_STYLE) & (wanted | WS_DISABLED)) != wanted)
+            continue;
+        SetFocus(control);
+        // Selected text would go with the next stray key.
+        if (SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        {
+            int length = GetWindowTextLengthA(control);
+            SendMessageA(control, EM_SETSEL, length, length);
+        }
+        return;
+    }
+}

@@ -37,6 +37,10 @@ public:
     BOOL CheckButton(int id, UINT checkState);
     UINT IsButtonChecked(int id);
     void EnableItem(int id, BOOL enable);
+    // Gives the keyboard focus to the first visible, enabled tab stop in
+    // template order; an edit gets its caret at the end of its text with
+    // nothing selected. Does nothing when there is no such control.
+    void FocusFirstControl();
 
     static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };

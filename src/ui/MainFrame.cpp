@@ -32,6 +32,8 @@ void MainFrame::OnInitDialog()
     CreatePage(OPTIONS_PAGE, new (std::nothrow) OptionsPage, IDD_OPTIONS, m_handle);
     CreatePage(PROGRESS_PAGE, new (std::nothrow) ProgressPage, IDD_PROGRESS, m_handle);
     Show(SW_SHOW);
+    if (Pages[MENU_PAGE] != nullptr)
+        Pages[MENU_PAGE]->FocusFirstControl();
 }
 
 void MainFrame::OnCommand(int id)

@@ -29,6 +29,8 @@ public:
 
     HWND Frame() const { return m_frame; }
     DWORD ProcessId() const { return m_process.dwProcessId; }
+    // The program's one thread, which owns its windows.
+    DWORD ThreadId() const { return m_process.dwThreadId; }
     HANDLE Process() const { return m_process.hProcess; }
 
     // The page (a child dialog of the frame) that holds the control id.

@@ -463,6 +463,39 @@ const Case Cases[] = {
         c.setup.PressKey(VK_ESCAPE);
         c.FinishRun();
     }, Installed()},
+    {"ASpaceDuringACopy", false, [](C& c) {
+        c.Run();
+        probe::DialogView prompt = c.setup.WaitForMessageBox();
+        ASSERT_EQ(Disc1Prompt, prompt.text);
+        c.InsertDisc('d', 1);
+        c.InsertDisc('e', 2);
+        c.setup.Answer(prompt, IDOK);
+        // A second Space on Start, still queued when its page went, is
+        // dropped; one at the focus reaches only Abort, which asks.
+        HWND start = c.setup.Control(IDC_START);
+        PostMessageA(start, WM_KEYDOWN, VK_SPACE, 1);
+        PostMessageA(start, WM_KEYUP, VK_SPACE, 0xC0000001);
+        c.setup.PressKey(VK_SPACE);
+        probe::DialogView question = c.setup.WaitForMessageBox();
+        EXPECT_EQ("中断", question.caption);
+        EXPECT_EQ(AbortQuestion, question.text);
+        c.setup.Answer(question, IDNO);
+        c.FinishRun();
+    }, Installed()},
+    {"ASpaceJustAsARunEnds", false, [](C& c) {
+        c.InsertDisc('d', 1);
+        c.InsertDisc('e', 2);
+        c.Run();
+        probe::DialogView done = c.setup.WaitForMessageBox(60000);
+        ASSERT_EQ(CompletedText, done.text);
+        // Behind the OK in the queue, a key for the button that had the
+        // focus during the copy: its page goes before the key is taken.
+        HWND abort = c.setup.Control(IDC_ABORT);
+        PostMessageA(GetDlgItem(done.window, IDOK), BM_CLICK, 0, 0);
+        PostMessageA(abort, WM_KEYDOWN, VK_SPACE, 1);
+        PostMessageA(abort, WM_KEYUP, VK_SPACE, 0xC0000001);
+        EXPECT_TRUE(probe::WaitUntil([&] { return !IsWindowVisible(done.window); }, 10000));
+    }, Installed()},
 
     // The destination.
     {"TheDiskFullInTheMiddleOfAFile", false, [](C& c) {

@@ -149,6 +149,9 @@ TEST(AppBaseTest, TheLoopRoutesEscToTheFrameAndEndsWithIt)
     ASSERT_EQ(1, app.Run(GetModuleHandleA(nullptr), nullptr));
     ASSERT_NE(nullptr, DialogList);
     EXPECT_EQ(1, DialogList->Count());
+    // Shown, as the setup's frame is: the loop drops a key for a window
+    // that is not.
+    ShowWindow(app.frame->Handle(), SW_SHOW);
     UINT_PTR timer = SetTimer(nullptr, 0, 10000, EndLoop);
     PostMessageA(app.frame->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     app.MessageLoop();
