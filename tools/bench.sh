@@ -8,8 +8,9 @@
 # bench_start         starts Xvfb (unless told to use $DISPLAY), makes the
 #                     prefix once, starts a warm wineserver; bench_stop, run
 #                     on every way out, ends what bench_start started
-# bench_discs SIZE    generates the sample install discs (small|realistic),
-#                     their trees and their ISO 9660 images
+# bench_discs SIZE    generates the sample game files (small|realistic) and
+#                     masters the install discs from them (tools/
+#                     master-discs.sh): their ISO 9660 images, and trees
 # bench_disc_mounts SIZE  serves the sample discs' images (bench_serve_disc
 #                     a player's own), exporting BENCH_DISC1 and BENCH_DISC2
 # bench_wine ...      runs a Windows program on the bench, output detached
@@ -440,15 +441,38 @@ bench_mount_iso() {
   return 1
 }
 
+# bench_mount_image N IMAGE: the image read-only through FUSE at
+# $BENCH_ROOT/mnt/isoN and, as Wine 8.0 reads no label from an image behind
+# FUSE, its volume id laid over it as .windows-label at mnt/discN (an image
+# that carries that file itself is served as it is); BENCH_SERVED names the
+# folder to serve. Where either mount fails, returns 1 with the cause in
+# BENCH_WHY and leaves nothing mounted.
+bench_mount_image() {
+  local n=$1 image=$2 iso=$BENCH_ROOT/mnt/iso$1 label
+  label=$(bench_iso_label "$image") || label=
+  bench_mount_iso "$image" "$iso" || return 1
+  if [ -f "$iso/.windows-label" ]; then
+    BENCH_SERVED=$iso
+    return 0
+  fi
+  if bench_mount_labelled "$n" "$label"; then
+    BENCH_SERVED=$BENCH_ROOT/mnt/disc$n
+    return 0
+  fi
+  faultdisc_unmount "$(bench_mount_path "$iso")"
+  return 1
+}
+
 # bench_disc_mounts SIZE: the sample discs as a player has them, their
-# images mounted read-only at $BENCH_ROOT/mnt/iso1 and iso2; BENCH_DISC1
-# and BENCH_DISC2 name the folders behind the discs' drives. Where FUSE
-# cannot mount, one line says so and the disc trees serve instead.
+# images mounted read-only and shown with their labels (bench_mount_image);
+# BENCH_DISC1 and BENCH_DISC2 name the folders behind the discs' drives.
+# Where an image cannot be served so, one line says so and the disc's
+# folder, which holds what the image holds, serves instead.
 bench_disc_mounts() {
   local n dir=$BENCH_ROOT/discs-$1 failed=() why=()
   for n in 1 2; do
-    if bench_mount_iso "$dir/disc$n.iso" "$BENCH_ROOT/mnt/iso$n"; then
-      export "BENCH_DISC$n=$BENCH_ROOT/mnt/iso$n"
+    if bench_mount_image "$n" "$dir/disc$n.iso"; then
+      export "BENCH_DISC$n=$BENCH_SERVED"
     else
       failed+=("$n")
       [[ " ${why[*]-} " == *" $BENCH_WHY "* ]] || why+=("$BENCH_WHY")
@@ -464,27 +488,20 @@ bench_disc_mounts() {
 
 # bench_serve_disc N SOURCE: a player's install disc N, an ISO 9660 image
 # or a folder holding its .windows-label (bench_disc_problem tells whether
-# it will do), as BENCH_DISCn. An image without a .windows-label gets its
-# volume id as one through a read-only overlay; where the image cannot be
-# mounted, its files are copied out instead (removed by bench_stop).
+# it will do), as BENCH_DISCn. An image is served by bench_mount_image;
+# where it cannot be, its files are copied out instead (removed by
+# bench_stop).
 bench_serve_disc() {
-  local n=$1 source=$2 label iso=$BENCH_ROOT/mnt/iso$1 copy=$BENCH_ROOT/copies/disc$1
+  local n=$1 source=$2 label copy=$BENCH_ROOT/copies/disc$1
   if [ -d "$source" ]; then
     export "BENCH_DISC$n=$source"
     return 0
   fi
-  label=$(bench_iso_label "$source")
-  if bench_mount_iso "$source" "$iso"; then
-    if [ -f "$iso/.windows-label" ]; then
-      export "BENCH_DISC$n=$iso"
-      return 0
-    fi
-    if bench_mount_labelled "$n" "$label"; then
-      export "BENCH_DISC$n=$BENCH_ROOT/mnt/disc$n"
-      return 0
-    fi
-    faultdisc_unmount "$(bench_mount_path "$iso")"
+  if bench_mount_image "$n" "$source"; then
+    export "BENCH_DISC$n=$BENCH_SERVED"
+    return 0
   fi
+  label=$(bench_iso_label "$source")
   bench_log "disc $n ($source) cannot be mounted ($BENCH_WHY): its files are copied out of the image"
   rm -rf "$copy"
   mkdir -p "$copy"
@@ -519,7 +536,8 @@ bench_mount_labelled() {
 #   readonly    read-only
 #   faultdisc1  the small install discs 1 and 2, as discs that fail when a
 #   faultdisc2  test asks (faultdisc1.control, faultdisc2.control)
-#   iso1, iso2  the small install discs' images (BENCH_DISC1, BENCH_DISC2)
+#   iso1, iso2  the small install discs' images, and with their labels
+#   disc1, disc2  (BENCH_DISC1, BENCH_DISC2)
 bench_test_mounts() {
   bench_disc_mounts small
   bench_mount_tmpfs "$BENCH_ROOT/mnt/small" size=256k

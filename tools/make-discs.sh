@@ -1,23 +1,21 @@
 #!/usr/bin/env bash
 # make-discs.sh OUT SIZE HOSHI_EXE SETUP_EXE
-# Generates the two sample install discs: the trees OUT/disc1 and OUT/disc2,
-# with the install lists' files and deterministic content (every line names
-# its file and counts up, so a file swapped, shifted or cut shows in a
-# comparison), and from them the ISO 9660 images OUT/disc1.iso and
-# OUT/disc2.iso (Joliet and Rock Ridge, volume ids HOSHIKAGE1 and
-# HOSHIKAGE2), as a player's discs are.
+# Generates the game's files for the sample install discs in OUT/game, with
+# deterministic content (every line names its file and counts up, so a file
+# swapped, shifted or cut shows in a comparison), and masters the discs from
+# them with tools/master-discs.sh, as a publisher would: OUT/disc1.iso and
+# OUT/disc2.iso, a player's discs. The bench also keeps each disc as a
+# folder, OUT/disc1 and OUT/disc2 with the disc's label in .windows-label,
+# for the failing discs and for machines that cannot mount an image.
 #   small      about 45 MB: files shorter than a chunk, exact multiples of
 #              100000 bytes, one above 10000000 bytes, one of 30 MB
 #   realistic  about 1.3 GB for the full set, 300 MB for the common files,
 #              each disc within an 80-minute CD-R
-# Disc 1 carries the bench's stand-in game as hoshi.exe, and SETUP_EXE with
-# an autorun.inf that opens it. Each disc holds its label in .windows-label,
-# the tree and the image alike: Wine reads no label from an image behind a
-# FUSE mount. Remade when this script, HOSHI_EXE or SETUP_EXE changes; a
-# disc that would not fit on a CD is refused.
+# The game is the bench's stand-in, HOSHI_EXE; disc 1 carries SETUP_EXE.
+# Remade when this script, the mastering, the install lists, HOSHI_EXE or
+# SETUP_EXE changes; a refusal of the mastering ends it with its status.
 set -euo pipefail
 out=$1 size=$2 hoshi=$3 setup=$4
-cd_bytes=737280000
 
 declare -A small=(
   [base.pak]=250000 [story.dat]=200000 [imgdec.dll]=50000 [loader.dll]=80000
@@ -42,13 +40,14 @@ esac
 for f in "$hoshi" "$setup"; do
   [ -f "$f" ] || { echo "make-discs.sh: no $f" >&2; exit 2; }
 done
-disc1_files=(base.pak story.dat imgdec.dll loader.dll v1_0.pak v1_1.pak v1_2.pak v1_3.pak v1_4.pak v1_5.pak)
-disc2_files=(v2_0.pak v2_1.pak v2_2.pak v2_3.pak v2_4.pak v2_5.pak)
-
+master=$(dirname "${BASH_SOURCE[0]}")/master-discs.sh
+listed=$("$master" --list)
 md5() { md5sum <"$1" | cut -d' ' -f1; }
-# The generated files depend on this script only; the images on all inputs.
-fill_stamp="$size $(md5 "${BASH_SOURCE[0]}")"
-stamp="$fill_stamp $(md5 "$hoshi") $(md5 "$setup")"
+# The generated files depend on this script and the lists; the discs on
+# every input.
+fill_stamp="$size $(md5 "${BASH_SOURCE[0]}") $(md5sum <<<"$listed" | cut -d' ' -f1)"
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$(dirname "$master")" log -1 --format=%ct 2>/dev/null || :)}
+stamp="$fill_stamp $(md5 "$master") $(md5 "$hoshi") $(md5 "$setup") $epoch"
 if [ -f "$out/.stamp" ] && [ "$(cat "$out/.stamp")" = "$stamp" ] \
   && [ -f "$out/disc1.iso" ] && [ -f "$out/disc2.iso" ]; then
   exit 0
@@ -61,34 +60,29 @@ fill() { # fill FILE BYTES
 
 if ! [ -f "$out/.fill-stamp" ] || [ "$(cat "$out/.fill-stamp")" != "$fill_stamp" ]; then
   rm -rf "$out"
-  mkdir -p "$out/disc1" "$out/disc2"
-  for f in "${disc1_files[@]}"; do fill "$out/disc1/$f" "${sizes[$f]}"; done
-  for f in "${disc2_files[@]}"; do fill "$out/disc2/$f" "${sizes[$f]}"; done
+  mkdir -p "$out/game"
+  while read -r disc path; do
+    [ "$path" = hoshi.exe ] && continue
+    [ -n "${sizes[$path]:-}" ] || { echo "make-discs.sh: no sample size for the listed $path" >&2; exit 1; }
+    fill "$out/game/$path" "${sizes[$path]}"
+  done <<<"$listed"
   echo "$fill_stamp" >"$out/.fill-stamp"
 fi
 rm -f "$out/.stamp"
-echo HOSHIKAGE1 >"$out/disc1/.windows-label"
-echo HOSHIKAGE2 >"$out/disc2/.windows-label"
-cp "$hoshi" "$out/disc1/hoshi.exe"
-cp "$setup" "$out/disc1/setup.exe"
-printf '[autorun]\r\nopen=setup.exe\r\nicon=setup.exe\r\n' >"$out/disc1/autorun.inf"
+cp "$hoshi" "$out/game/hoshi.exe"
+"$master" "$out/game" "$out" "$setup" >/dev/null
 
+# The folders hold what the images hold (the game's files linked, not
+# copied), and the label the images carry.
 for n in 1 2; do
-  image=$out/disc$n.iso
-  rm -f "$image" "$image.tmp"
-  options=(-quiet -V "HOSHIKAGE$n" -J -R)
-  blocks=$(xorriso -as mkisofs "${options[@]}" -print-size "$out/disc$n" 2>/dev/null | tail -n 1)
-  [[ $blocks =~ ^[0-9]+$ ]] || { echo "make-discs.sh: xorriso cannot size disc $n" >&2; exit 1; }
-  if ((blocks * 2048 > cd_bytes)); then
-    echo "make-discs.sh: disc $n does not fit on a CD: $((blocks * 2048)) bytes, $((blocks * 2048 - cd_bytes)) more than $cd_bytes" >&2
-    exit 1
-  fi
-  # xorriso greets even when quiet: its words only when it fails.
-  if ! said=$(xorriso -as mkisofs "${options[@]}" -o "$image.tmp" "$out/disc$n" 2>&1); then
-    printf '%s\n' "$said" >&2
-    rm -f "$image.tmp"
-    exit 1
-  fi
-  mv "$image.tmp" "$image"
+  rm -rf "$out/disc$n"
+  mkdir -p "$out/disc$n"
+  echo "HOSHIKAGE$n" >"$out/disc$n/.windows-label"
 done
+while read -r disc path; do
+  ln "$out/game/$path" "$out/disc$disc/$path"
+done <<<"$listed"
+cp "$out/setup.exe" "$out/disc1/setup.exe"
+xorriso -osirrox on -indev "$out/disc1.iso" -extract /autorun.inf "$out/disc1/autorun.inf" >/dev/null 2>&1 \
+  || { echo "make-discs.sh: cannot read autorun.inf back from $out/disc1.iso" >&2; exit 1; }
 echo "$stamp" >"$out/.stamp"

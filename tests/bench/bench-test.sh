@@ -5,8 +5,9 @@
 # machine that runs no 32-bit code (forced), must leave nothing behind when
 # it ends normally, when it is interrupted and when a step fails; the
 # failing step must be named with its cause. Wine must see the discs'
-# labels as a player's Windows would, and run.sh must refuse a wrong disc
-# before it starts anything. Needs the x86_64 build.
+# labels as a player's Windows would, run.sh must refuse a wrong disc
+# before it starts anything, and the discs must master reproducibly
+# (master-test.sh). Needs the x86_64 build.
 set -uo pipefail
 project=$(cd "$(dirname "$0")/../.." && pwd)
 outer=${BENCH_BUILD:-$project/build}
@@ -116,12 +117,13 @@ bring_up() {
     fail "$1: the inner bench did not come up (see $log)"
     return 1
   fi
-  local running expected=9
-  # Where FUSE cannot mount, the bench says so and goes on without: the
-  # failing discs are skipped, the disc trees serve in place of the images.
+  local running expected=11
+  # Where FUSE or the overlay cannot mount, the bench says so and goes on
+  # without: the failing discs are skipped, the disc trees serve in place of
+  # the images and their labelled overlays.
   expected=$((expected - $(grep -c 'no failing disc' "$log")))
-  grep -q 'discs 1 and 2 are served from their trees' "$log" && expected=$((expected - 2))
-  grep -q 'is served from its tree' "$log" && expected=$((expected - 1))
+  grep -q 'discs 1 and 2 are served from their trees' "$log" && expected=$((expected - 4))
+  grep -q 'is served from its tree' "$log" && expected=$((expected - 2))
   running=$(what_runs "$(xvfb_pid "$log")")
   [ "$(grep -c . <<<"$running")" = $expected ] || fail "$1: not all of the bench was up: $(echo $running)"
 }
@@ -130,10 +132,12 @@ bring_up() {
 if bring_up normal; then
   grep -qx 'loader /usr/lib/wine/wine64' "$log" || fail "normal: the 64-bit loader was not chosen"
   [ -s "$inner/hoshi-record" ] || fail "normal: the Windows program did not run"
-  # The drives show the labels the images carry, in capitals as a player's
-  # Windows shows them, not ones the bench wrote for them.
+  # The drives show the labels of the images' volume descriptors, in
+  # capitals as a player's Windows shows them: a publisher's image carries
+  # no label file.
   for n in 1 2; do
-    served=$inner/bench/mnt/iso$n
+    served=$inner/bench/mnt/disc$n
+    [ -e "$inner/bench/mnt/iso$n/.windows-label" ] && fail "normal: the image of disc $n carries a .windows-label"
     grep -q "is served from its tree\|served from their trees" "$log" && served=$discs/disc$n
     grep -qx "disc $n at $served, labelled HOSHIKAGE$n" "$log" \
       || fail "normal: disc $n not from $served with the label HOSHIKAGE$n: $(grep "^disc $n at" "$log")"
@@ -228,8 +232,12 @@ refused "one disc only" / \
   "run.sh: give both install discs (DISC1 DISC2, each an ISO image or a folder), or none for the sample discs" \
   "$discs/disc1.iso"
 
+# 6. Mastering the discs from the game's files: its refusals, and the same
+# bytes from two masterings and from two builds of setup.exe.
+"$project/tests/bench/master-test.sh" "$discs/game" "$outer" "$inner/master" || fail "mastering the discs"
+
 if ((failures)); then
   echo "bench-test: $failures case(s) failed; logs in $inner"
   exit 1
 fi
-echo "bench-test: passed: normal end, interrupt and failing step leave nothing behind; the discs' labels; run.sh's refusals"
+echo "bench-test: passed: normal end, interrupt and failing step leave nothing behind; the discs' labels; run.sh's refusals; mastering"
