@@ -33,13 +33,16 @@ if [ "${1:-}" = --inside ]; then
   shift
   root=$1 dir=$2
   shift 2
+  # kill -1 below must reach this namespace's processes only.
+  [ $$ = 1 ] || die "namespace" "no process namespace of its own (pid $$)"
   child=
   inside_stop() {
     trap - EXIT INT TERM
     set +e
     if [ -n "$child" ] && kill -0 "$child" 2>/dev/null; then
-      # The command's own traps end what it started.
-      kill -TERM "$child" 2>/dev/null
+      # As Ctrl-C reaches every process of a terminal's command: the
+      # command's own traps end what it started.
+      kill -TERM -1 2>/dev/null
       for _ in $(seq 1 300); do
         kill -0 "$child" 2>/dev/null || break
         sleep 0.1
@@ -191,10 +194,14 @@ trap stop EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 say "running in Debian $release ($(cat "$root/etc/debian_version")): $*"
-unshare --mount --pid --fork --kill-child -- "$project/tools/on-debian.sh" --inside "$root" "$ON_DEBIAN_CLONE" "$@" &
+start=$SECONDS
+# Should this script be killed outright, its namespace goes with it.
+setpriv --pdeathsig KILL -- unshare --mount --pid --fork --kill-child -- \
+  "$project/tools/on-debian.sh" --inside "$root" "$ON_DEBIAN_CLONE" "$@" &
 ns=$!
 rc=0
 while kill -0 "$ns" 2>/dev/null; do
   wait "$ns" && rc=0 || rc=$?
 done
+say "$1 ended with status $rc after $((SECONDS - start)) s"
 exit "$rc"
