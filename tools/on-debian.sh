@@ -64,7 +64,10 @@ if [ "${1:-}" = --inside ]; then
   mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts" 2>/dev/null || mount --bind /dev/pts "$root/dev/pts"
   mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
   [ -c "$root/dev/fuse" ] || say "no /dev/fuse on this machine: the bench serves its discs without FUSE"
-  chroot "$root" /usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash \
+  # A command started in the background of a script ignores Ctrl-C, and so
+  # would all it starts: the command gets its default back, as in a
+  # terminal (the bench's own test interrupts an inner bench).
+  env --default-signal=INT,QUIT chroot "$root" /usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
     TERM="${TERM:-dumb}" ${CI:+CI="$CI"} ${DISC_SIZE:+DISC_SIZE="$DISC_SIZE"} \
     ${BENCH_NO_32BIT:+BENCH_NO_32BIT="$BENCH_NO_32BIT"} \
