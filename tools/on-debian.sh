@@ -20,6 +20,9 @@
 # and every mount under the root goes with it; what is left over after all
 # (a process whose root is the root, a mount under it) is ended and named.
 set -euo pipefail
+# One block, read whole before it runs: an edit of this file while a run
+# goes on (a checkout, say) cannot change that run.
+{
 
 ON_DEBIAN_ROOTS=${ON_DEBIAN_ROOTS:-/var/lib/hoshikage-roots}
 # Deep, as a player's folders are; the clone replaces the last run's.
@@ -57,12 +60,18 @@ if [ "${1:-}" = --inside ]; then
   trap inside_stop EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
-  mount --make-rprivate /
-  mount -t proc proc "$root/proc"
-  mount -t sysfs sysfs "$root/sys" 2>/dev/null || mount --rbind /sys "$root/sys"
-  mount --bind /dev "$root/dev"
-  mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts" 2>/dev/null || mount --bind /dev/pts "$root/dev/pts"
-  mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
+  mounted() { # WHAT MOUNT-ARGUMENTS...: one line naming the mount that fails
+    local what=$1 why
+    shift
+    why=$(mount "$@" 2>&1) || die "mount $what" "${why:-mount $* failed}"
+  }
+  mounted "private mounts" --make-rprivate /
+  mounted "$root/proc" -t proc proc "$root/proc"
+  mount -t sysfs sysfs "$root/sys" 2>/dev/null || mounted "$root/sys" --rbind /sys "$root/sys"
+  mounted "$root/dev" --bind /dev "$root/dev"
+  mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts" 2>/dev/null \
+    || mounted "$root/dev/pts" --bind /dev/pts "$root/dev/pts"
+  mounted "$root/dev/shm" -t tmpfs -o mode=1777 shm "$root/dev/shm"
   [ -c "$root/dev/fuse" ] || say "no /dev/fuse on this machine: the bench serves its discs without FUSE"
   # A command started in the background of a script ignores Ctrl-C, and so
   # would all it starts: the command gets its default back, as in a
@@ -208,3 +217,4 @@ while kill -0 "$ns" 2>/dev/null; do
 done
 say "$1 ended with status $rc after $((SECONDS - start)) s"
 exit "$rc"
+}
