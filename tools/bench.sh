@@ -34,7 +34,7 @@ BENCH_PACKAGES=(cmake make googletest mingw-w64 g++-mingw-w64-i686-posix g++-min
   wine wine64 wine32:i386 xvfb xauth xdotool fonts-ipafont-gothic fonts-wine locales imagemagick
   icoutils libxml2-utils xorriso fuseiso "${FAULTDISC_PACKAGES[@]}")
 # Bump when the prefix's settings change, so a cached prefix is made anew.
-BENCH_PREFIX_VERSION=3
+BENCH_PREFIX_VERSION=4
 export BENCH_LOCALE=ja_JP.UTF-8
 
 bench_log() { printf '[bench] %s\n' "$*" >&2; }
@@ -253,6 +253,8 @@ bench_make_prefix() {
   # The dialogs' font, proportional as on Windows.
   bench_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f
   bench_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d IPAGothic /f
+  # Wine 10 draws captions in Tahoma linked to MS UI Gothic for Japanese.
+  bench_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAPGothic /f
   cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # No desktop theme: Windows draws the controls of a program that asks for
   # no visual styles, as setup.exe does, the classic way, while Wine's
