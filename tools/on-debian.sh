@@ -132,6 +132,10 @@ make_root() {
   fi
   say "making the Debian $release ($suite) root from $url in $root (once)"
   rm -f "$stamp"
+  # Never through a mount into the machine's own /dev or /proc.
+  if findmnt -rn -o TARGET | grep -qE "^$root(/|\$)"; then
+    die "root: make anew" "$root still has mounts: $(findmnt -rn -o TARGET | grep -E "^$root(/|\$)" | paste -sd ' ')"
+  fi
   rm -rf "$root"
   debootstrap --variant=minbase --arch=amd64 "$suite" "$root" "$url" >"$log" 2>&1 \
     || die "root: debootstrap $suite" "$(grep -v '^\s*$' "$log" | tail -n 1) (see $log)"
