@@ -85,7 +85,9 @@ shot=$BENCH_BUILD/start-page.png
 (cd "$BENCH_DISC1" && BENCH_WINE_TIMEOUT=60 bench_wine explorer /desktop=hoshikage,400x300 "$program") >/dev/null 2>&1 &
 desktop=
 for _ in $(seq 1 150); do
-  desktop=$(xdotool search --name 'hoshikage - Wine desktop' 2>/dev/null | head -1 || true)
+  # By its process's class: Wine words the desktop's title in the locale's
+  # language, and not alike in every version.
+  desktop=$(xdotool search --onlyvisible --classname '^explorer\.exe$' 2>/dev/null | head -1 || true)
   [ -n "$desktop" ] && break
   sleep 0.1
 done

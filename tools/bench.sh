@@ -33,9 +33,9 @@ source "$BENCH_PROJECT/tools/faultdisc/faultdisc.sh"
 
 BENCH_PACKAGES=(cmake make googletest mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 xvfb xauth xdotool fonts-ipafont-gothic fonts-wine locales imagemagick
-  liblnk-utils icoutils libxml2-utils xorriso fuseiso "${FAULTDISC_PACKAGES[@]}")
+  icoutils libxml2-utils xorriso fuseiso "${FAULTDISC_PACKAGES[@]}")
 # Bump when the prefix's settings change, so a cached prefix is made anew.
-BENCH_PREFIX_VERSION=3
+BENCH_PREFIX_VERSION=4
 export BENCH_LOCALE=ja_JP.UTF-8
 
 bench_log() { printf '[bench] %s\n' "$*" >&2; }
@@ -67,10 +67,19 @@ bench_step() {
   esac
 }
 
+# The names that installed packages provide: on Debian 13 libfuse2 is only
+# a name that libfuse2t64 provides.
+bench_provided() {
+  dpkg-query -W -f='${db:Status-Abbrev}|${Provides}\n' 2>/dev/null \
+    | sed -n 's/^ii *|//p' | tr ',' '\n' | sed 's/(.*)//; s/^ *//; s/ *$//' | sort -u || :
+}
+
 bench_packages() {
-  local missing=() p
+  local missing=() p provided=
   for p in "${BENCH_PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' && continue
+    [ -n "$provided" ] || provided=$(bench_provided)
+    grep -qx "${p%%:*}" <<<"$provided" || missing+=("$p")
   done
   if ((${#missing[@]})); then
     bench_log "installing: ${missing[*]}"
@@ -164,11 +173,20 @@ BENCH_COPIES=()
 BENCH_STOP_HOOKS=()
 bench_on_stop() { BENCH_STOP_HOOKS+=("$1"); }
 
+# Every root on a machine shares the display numbers: X's abstract sockets
+# belong to the network namespace, so a server another root started shows
+# in /proc/net/unix but not as a file in this root's /tmp.
+bench_display_taken() {
+  [ -e "/tmp/.X$1-lock" ] || [ -e "/tmp/.X11-unix/X$1" ] \
+    || grep -q "@/tmp/.X11-unix/X$1\$" /proc/net/unix 2>/dev/null
+}
+
 bench_start_xvfb() {
-  local n i log=$BENCH_LOGS/xvfb.log
+  local n i log=$BENCH_LOGS/xvfb.log cause
   mkdir -p "$BENCH_LOGS"
+  command -v Xvfb >/dev/null || bench_fail "Xvfb" "Xvfb is missing (package xvfb)"
   for n in $(seq 91 160); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    bench_display_taken "$n" && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$log" 2>&1 &
     BENCH_XVFB_PID=$!
     for i in $(seq 1 100); do
@@ -180,14 +198,18 @@ bench_start_xvfb() {
       kill -0 "$BENCH_XVFB_PID" 2>/dev/null || break
       sleep 0.1
     done
-    kill "$BENCH_XVFB_PID" 2>/dev/null
-    wait "$BENCH_XVFB_PID" 2>/dev/null
+    kill "$BENCH_XVFB_PID" 2>/dev/null || :
+    # Its status is the failure told below, not the end of the script.
+    wait "$BENCH_XVFB_PID" 2>/dev/null || :
     BENCH_XVFB_PID=
-    # Another display took the number first: try the next. Xvfb that does
-    # not start at all is a fault of its own.
-    grep -q 'already active\|Server is already' "$log" || break
+    # Another display took the number first (perhaps in another root):
+    # try the next. Xvfb that does not start at all is a fault of its own.
+    grep -qi 'already active\|Server is already\|cannot establish any listening sockets' "$log" || break
   done
-  bench_fail "Xvfb" "no virtual display could be started" "$log"
+  # X's own words: the line after "Fatal server error", else its first.
+  cause=$({ grep -A1 'Fatal server error' "$log" | sed -n 2p; grep -v '^\s*$' "$log" | head -n 1; } 2>/dev/null \
+    | sed 's/^(EE) *//; s/(EE) *$//' | grep -v '^\s*$' | head -n 1 | cut -c1-200 || :)
+  bench_fail "Xvfb" "no virtual display could be started${cause:+: $cause}" "$log"
 }
 
 # Wine's services inherit the output of the first Wine process of a
@@ -232,6 +254,8 @@ bench_make_prefix() {
   # The dialogs' font, proportional as on Windows.
   bench_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f
   bench_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d IPAGothic /f
+  # Wine 10 draws captions in Tahoma linked to MS UI Gothic for Japanese.
+  bench_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAPGothic /f
   cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # No desktop theme: Windows draws the controls of a program that asks for
   # no visual styles, as setup.exe does, the classic way, while Wine's

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace bench
@@ -342,31 +341,78 @@ std::vector<std::string> FolderContents(const std::string& folder)
 
 namespace
 {
-// The value lnkinfo prints after "label :", or "" when it prints no such line.
-std::string ListingField(const std::string& listing, const std::string& label)
+// Little-endian fields of a shell link; 0 past the end of the file.
+unsigned Field(const std::string& bytes, size_t offset, size_t size)
 {
-    std::smatch value;
-    std::regex line("(^|\\n)[ \\t]*" + label + "[ \\t]*:[ \\t]*([^\\r\\n]*)");
-    return std::regex_search(listing, value, line) ? value[2].str() : "";
+    unsigned value = 0;
+    for (size_t i = size; i-- > 0;)
+        value = value << 8 | (offset + i < bytes.size() ? static_cast<unsigned char>(bytes[offset + i]) : 0u);
+    return value;
 }
 
-unsigned HeaderField(const std::string& quotedPath, int offset)
+std::string AnsiAt(const std::string& bytes, size_t offset)
 {
-    std::string text = RunUnix("od -An -tu4 -j" + std::to_string(offset) + " -N4 " + quotedPath);
-    return static_cast<unsigned>(strtoul(text.c_str(), nullptr, 10));
+    if (offset >= bytes.size())
+        return "";
+    return Utf8(bytes.substr(offset, bytes.find('\0', offset) - offset));
+}
+
+std::string Utf16(const std::string& bytes, size_t offset, size_t units)
+{
+    std::wstring wide;
+    for (size_t i = 0; i < units; ++i)
+        wide += static_cast<wchar_t>(Field(bytes, offset + 2 * i, 2));
+    std::string text(wide.size() * 3 + 1, '\0');
+    int written = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
+                                      static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(written > 0 ? written : 0);
+    return text;
 }
 } // namespace
 
 LinkInfo ReadLink(const std::string& linkPath)
 {
-    std::string quoted = "'" + UnixPath(linkPath) + "'";
+    // The published shell-link layout: the header, the target's ID list,
+    // the LinkInfo structure with the local path, then the counted strings
+    // in a fixed order.
+    const unsigned HasIdList = 0x1, HasLinkInfo = 0x2, HasWorkingDir = 0x10, HasArguments = 0x20, IsUnicode = 0x80;
+    const unsigned HasLocalPath = 0x1;
+    // The name, the relative path, the working folder, the arguments, the icon.
+    const unsigned StringFlags[] = {0x4, 0x8, HasWorkingDir, HasArguments, 0x40};
+    std::string bytes = ReadFileBytes(linkPath);
     LinkInfo link;
-    link.listing = RunUnix("lnkinfo -c windows-932 " + quoted);
-    link.localPath = ListingField(link.listing, "Local path");
-    link.workingDirectory = ListingField(link.listing, "Working directory");
-    link.arguments = ListingField(link.listing, "Command line arguments");
-    link.flags = HeaderField(quoted, 0x14);
-    link.showCommand = HeaderField(quoted, 0x3C);
+    link.flags = Field(bytes, 0x14, 4);
+    link.showCommand = Field(bytes, 0x3C, 4);
+    size_t at = Field(bytes, 0, 4);
+    if (link.flags & HasIdList)
+        at += 2 + Field(bytes, at, 2);
+    if (link.flags & HasLinkInfo)
+    {
+        if (Field(bytes, at + 8, 4) & HasLocalPath)
+            link.localPath = AnsiAt(bytes, at + Field(bytes, at + 16, 4)) + AnsiAt(bytes, at + Field(bytes, at + 24, 4));
+        at += Field(bytes, at, 4);
+    }
+    for (unsigned flag : StringFlags)
+    {
+        if (!(link.flags & flag))
+            continue;
+        size_t units = Field(bytes, at, 2);
+        bool wide = (link.flags & IsUnicode) != 0;
+        std::string text = wide ? Utf16(bytes, at + 2, units) : Utf8(bytes.substr(std::min(at + 2, bytes.size()), units));
+        // Wine counts a terminating NUL too; Windows does not write one.
+        while (!text.empty() && text.back() == '\0')
+            text.pop_back();
+        if (flag == HasWorkingDir)
+            link.workingDirectory = text;
+        else if (flag == HasArguments)
+            link.arguments = text;
+        at += 2 + units * (wide ? 2 : 1);
+    }
+    std::ostringstream listing;
+    listing << linkPath << ": " << bytes.size() << " bytes, flags 0x" << std::hex << link.flags << ", local path \""
+            << link.localPath << "\", working folder \"" << link.workingDirectory << "\", arguments \"" << link.arguments
+            << "\"";
+    link.listing = listing.str();
     return link;
 }
 

@@ -107,10 +107,10 @@ std::string FullDiskFile(const std::string& folder, const char* name);
 // without "." and "..".
 std::vector<std::string> FolderContents(const std::string& folder);
 
-// A shell link as an independent parser reads it: lnkinfo for the texts
-// (UTF-8, as it prints them; "" for a text the link does not hold), the
-// header read straight from the file for the flags and the show command,
-// which this lnkinfo does not print.
+// A shell link read from the file's own bytes, in the published format:
+// the texts as UTF-8 ("" for a text the link does not hold), the flags and
+// the show command of the header, and all of it in one line (listing) for
+// messages.
 struct LinkInfo
 {
     std::string listing;

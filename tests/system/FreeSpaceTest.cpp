@@ -103,11 +103,21 @@ FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name)
     return reinterpret_cast<decltype(&GetProcAddress)>(RealGetProcAddress)(module, name);
 }
 
+// Newer linkers put the import slots in a read-only section: the slot is
+// made writable for the store, then given back its protection.
+bool SetImportSlot(void** slot, void* value)
+{
+    DWORD protection = 0;
+    if (!VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection))
+        return false;
+    *slot = value;
+    return VirtualProtect(slot, sizeof(*slot), protection, &protection) != 0;
+}
+
 TEST_F(FreeSpaceTest, VolumesAbove4GiBWithAndWithoutThe64BitQuery)
 {
-    // Writable: GNU ld puts the import slots in a writable section.
-    ImportedGetProcAddress = reinterpret_cast<void*>(FakeGetProcAddress);
-    ImportedGetDiskFreeSpaceA = reinterpret_cast<void*>(FakeFreeSpace);
+    ASSERT_TRUE(SetImportSlot(&ImportedGetProcAddress, reinterpret_cast<void*>(FakeGetProcAddress)));
+    ASSERT_TRUE(SetImportSlot(&ImportedGetDiskFreeSpaceA, reinterpret_cast<void*>(FakeFreeSpace)));
     for (void* query : {reinterpret_cast<void*>(FakeFreeSpaceEx), static_cast<void*>(nullptr)})
     {
         FreeSpaceEx = query;
@@ -117,7 +127,7 @@ TEST_F(FreeSpaceTest, VolumesAbove4GiBWithAndWithoutThe64BitQuery)
         EXPECT_EQ(query != nullptr ? 6 * GiB : 5 * GiB, freeBytes) << "the volume's free bytes, all of them";
         EXPECT_EQ(query != nullptr ? 8 * GiB : 7 * GiB, totalBytes);
     }
-    ImportedGetProcAddress = RealGetProcAddress;
-    ImportedGetDiskFreeSpaceA = RealGetDiskFreeSpaceA;
+    EXPECT_TRUE(SetImportSlot(&ImportedGetProcAddress, RealGetProcAddress));
+    EXPECT_TRUE(SetImportSlot(&ImportedGetDiskFreeSpaceA, RealGetDiskFreeSpaceA));
 }
 } // namespace

@@ -1,6 +1,6 @@
 // tests/system/ShortcutTest.cpp
-// Shell links as the shortcut writer saves them, read back from the file
-// by lnkinfo and od on the Linux side.
+// Shell links as the shortcut writer saves them, read back from the file's
+// own bytes.
 #include "support/BenchState.h"
 #include "support/Table.h"
 #include "sys/Shell.h"
@@ -81,8 +81,6 @@ TEST_P(ShortcutTest, SavesWhatItIsGivenAndNothingElse)
         return;
     }
     ASSERT_EQ(1, saved);
-    // lnkinfo opens the file by the UTF-8 of its Shift-JIS name, as Wine
-    // names it on disk.
     bench::LinkInfo read = bench::ReadLink(link);
     EXPECT_EQ(bench::Utf8(target), read.localPath) << read.listing;
     EXPECT_EQ(row.workingFolder ? bench::Utf8(install) : "", read.workingDirectory) << read.listing;

@@ -49,8 +49,10 @@ void Shoot(SetupDriver& setup, const std::string& name, HWND box = nullptr)
     int top = std::max(0L, area.top - margin);
     std::string geometry = std::to_string(area.right - left + margin) + "x" + std::to_string(area.bottom - top + margin)
         + "+" + std::to_string(left) + "+" + std::to_string(top);
-    std::string output = bench::RunUnix("import -window $(xdotool search --name 'Default - Wine desktop' | head -1) -crop "
-                                        + geometry + " +repage " + Shots() + "/" + name + ".png && echo shot");
+    // The desktop by its process's class: Wine words its title in the
+    // locale's language, and not alike in every version.
+    std::string output = bench::RunUnix("import -window $(xdotool search --onlyvisible --classname '^explorer.exe$' | head -1)"
+                                        " -crop " + geometry + " +repage " + Shots() + "/" + name + ".png && echo shot");
     EXPECT_NE(std::string::npos, output.find("shot")) << output;
 }
 
