@@ -31,9 +31,11 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export BENCH_ROOT
 source "$BENCH_PROJECT/tools/faultdisc/faultdisc.sh"
 
+# git too where the clone came from elsewhere: the discs take their dates
+# from the last commit.
 BENCH_PACKAGES=(cmake make googletest mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 xvfb xauth xdotool fonts-ipafont-gothic fonts-wine locales imagemagick
-  icoutils libxml2-utils xorriso fuseiso "${FAULTDISC_PACKAGES[@]}")
+  icoutils libxml2-utils xorriso fuseiso git "${FAULTDISC_PACKAGES[@]}")
 # Bump when the prefix's settings change, so a cached prefix is made anew.
 BENCH_PREFIX_VERSION=4
 export BENCH_LOCALE=ja_JP.UTF-8
