@@ -2,8 +2,8 @@
 # tests/bench/master-test.sh GAME_FOLDER BUILD WORK: mastering the install
 # discs from the game's files (GAME_FOLDER, the sample game), with the
 # setup.exe of BUILD/x86_64 (or i686), in the scratch folder WORK.
-# The files follow the install lists; each refusal ends with status 2 and one line per problem, OUT_FOLDER as it
-# was; two masterings from copies of the game that differ in their files'
+# The files follow the install lists; each refusal ends with status 2 and
+# one line per problem, OUT_FOLDER as it was; two masterings from copies of the game that differ in their files'
 # times, owners, permissions and order, under other umasks, give the same
 # bytes, dated by the last commit; setup.exe built alone in another folder
 # at another path is the same as the build's.
