@@ -27,7 +27,10 @@ BENCH_BUILD=${BENCH_BUILD:-$BENCH_PROJECT/build}
 BENCH_ROOT=$BENCH_BUILD/bench
 BENCH_LOGS=$BENCH_BUILD/logs
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Wine drops WINEDLLOVERRIDES from what a Unix program it starts inherits:
+# the launcher sets it again from this copy for a program started so.
+export BENCH_DLL_OVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDLLOVERRIDES=$BENCH_DLL_OVERRIDES
 export BENCH_ROOT
 source "$BENCH_PROJECT/tools/faultdisc/faultdisc.sh"
 
@@ -39,6 +42,10 @@ BENCH_PACKAGES=(cmake make googletest mingw-w64 g++-mingw-w64-i686-posix g++-min
 # Bump when the prefix's settings change, so a cached prefix is made anew.
 BENCH_PREFIX_VERSION=4
 export BENCH_LOCALE=ja_JP.UTF-8
+# The locale of a Windows in another language (code page 1252), in which
+# some tests start setup.exe through the bench's launcher.
+BENCH_OTHER_LOCALE=en_US.UTF-8
+export BENCH_WINE_EXEC=$BENCH_PROJECT/tools/wine-exec
 
 bench_log() { printf '[bench] %s\n' "$*" >&2; }
 
@@ -92,10 +99,17 @@ bench_packages() {
     bench_step "packages: apt-get install" env DEBIAN_FRONTEND=noninteractive \
       apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
-  if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
-    bench_log "generating the $BENCH_LOCALE locale"
-    bench_step "locale $BENCH_LOCALE" localedef -i ja_JP -f UTF-8 "$BENCH_LOCALE"
-  fi
+  local name
+  for name in "$BENCH_LOCALE" "$BENCH_OTHER_LOCALE"; do
+    bench_has_locale "$name" && continue
+    bench_log "generating the $name locale"
+    bench_step "locale $name" localedef -i "${name%%.*}" -f UTF-8 "$name"
+  done
+}
+
+# locale -a writes utf8 for UTF-8.
+bench_has_locale() {
+  locale -a 2>/dev/null | grep -qix "${1%%.*}.utf8"
 }
 
 # Sets BENCH_RUNS_32BIT (1 or 0), BENCH_LOADER (every Wine call goes
@@ -272,8 +286,10 @@ bench_make_prefix() {
 # bench's own steps keep the caller's, so their messages stay readable.
 bench_env() {
   bench_sort
-  locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' \
-    || bench_fail "locale $BENCH_LOCALE" "the locale is missing (bench_packages generates it)"
+  local name
+  for name in "$BENCH_LOCALE" "$BENCH_OTHER_LOCALE"; do
+    bench_has_locale "$name" || bench_fail "locale $name" "the locale is missing (bench_packages generates it)"
+  done
 }
 
 bench_start() {

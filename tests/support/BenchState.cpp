@@ -4,6 +4,7 @@
 #include "support/BenchState.h"
 
 #include "BenchDrive.h"
+#include "support/WindowProbe.h"
 #include "sys/Win32.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,9 @@ namespace bench
 {
 namespace
 {
-const char RecordKey[] = "Software\\Morihane\\ほしかげ";
+// The record is read and written through the wide functions, so that what
+// the tests see of it does not depend on a code page.
+const wchar_t RecordKey[] = L"Software\\Morihane\\ほしかげ";
 const char CurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char ShellFoldersKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char StartMenuSubfolder[] = "morihane\\～ ほしかげ ～\\";
@@ -50,21 +53,45 @@ void ForgetInstall()
 
 void DeleteRecord()
 {
-    RegDeleteKeyA(HKEY_CURRENT_USER, RecordKey);
+    RegDeleteKeyW(HKEY_CURRENT_USER, RecordKey);
 }
+
+namespace
+{
+bool WideKeyExists(const wchar_t* subkey)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+} // namespace
 
 bool RecordExists()
 {
-    return KeyExists(RecordKey);
+    return WideKeyExists(RecordKey);
 }
 
 bool KeyExists(const char* subkey)
 {
+    return WideKeyExists(probe::Wide(subkey).c_str());
+}
+
+std::vector<std::string> Subkeys(const char* subkey)
+{
+    std::vector<std::string> names;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, probe::Wide(subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    wchar_t name[256];
+    DWORD length = 256;
+    for (DWORD i = 0; RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = 256)
+        names.push_back(probe::ShiftJis(name));
     RegCloseKey(key);
-    return true;
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 namespace
@@ -109,27 +136,29 @@ void RestoreHiddenValues()
 
 bool ReadRecordValue(const char* name, std::string* value)
 {
-    char buffer[1024];
+    wchar_t buffer[1024];
     DWORD size = sizeof(buffer);
     DWORD type = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, RecordKey, name, RRF_RT_REG_SZ, &type, buffer, &size)
+    if (RegGetValueW(HKEY_CURRENT_USER, RecordKey, probe::Wide(name).c_str(), RRF_RT_REG_SZ, &type, buffer, &size)
         != ERROR_SUCCESS)
         return false;
-    *value = buffer;
+    *value = probe::ShiftJis(buffer);
     return true;
 }
 
 void WriteRecord(const char* install, const char* directory)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, RecordKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, RecordKey, 0, nullptr, 0, KEY_ALL_ACCESS,
                                              nullptr, &key, nullptr));
     RegCloseKey(key);
     for (auto value : {std::make_pair("INSTALL", install), std::make_pair("DIRECTORY", directory)})
     {
-        if (value.second != nullptr)
-            RegSetKeyValueA(HKEY_CURRENT_USER, RecordKey, value.first, REG_SZ, value.second,
-                            static_cast<DWORD>(strlen(value.second) + 1));
+        if (value.second == nullptr)
+            continue;
+        std::wstring text = probe::Wide(value.second);
+        RegSetKeyValueW(HKEY_CURRENT_USER, RecordKey, probe::Wide(value.first).c_str(), REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     }
 }
 

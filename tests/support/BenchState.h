@@ -26,7 +26,9 @@ bool RecordExists();
 bool ReadRecordValue(const char* name, std::string* value);
 // Creates the record key; a null value is left out.
 void WriteRecord(const char* install, const char* directory);
+// A key under HKEY_CURRENT_USER, and the names of the keys in it (sorted).
 bool KeyExists(const char* subkey);
+std::vector<std::string> Subkeys(const char* subkey);
 
 // Takes a registry value away while the object lives, in this process's
 // view of the registry (the one a setup.exe of the same build reads), and

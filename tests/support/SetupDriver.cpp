@@ -1,12 +1,32 @@
 // tests/support/SetupDriver.cpp
 #include "support/SetupDriver.h"
 
+#include "support/BenchState.h"
+
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <set>
 
 namespace
 {
 const DWORD StartTimeoutMs = 20000;
 const DWORD QueryTimeoutMs = 5000;
+
+std::set<DWORD> ProcessesNamed(const std::string& name)
+{
+    std::set<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    {
+        if (_stricmp(entry.szExeFile, name.c_str()) == 0)
+            found.insert(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
 } // namespace
 
 SetupDriver::SetupDriver() : m_process(), m_frame(nullptr)
@@ -30,6 +50,8 @@ bool SetupDriver::Launch(const std::string& program)
 {
     Kill();
     m_frame = nullptr;
+    if (!m_locale.empty())
+        return LaunchInLocale(program);
     std::string command = "\"" + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -39,6 +61,55 @@ bool SetupDriver::Launch(const std::string& program)
         ADD_FAILURE() << "cannot start " << command << " (error " << GetLastError() << ")";
         return false;
     }
+    return true;
+}
+
+// Wine hands a program that a Wine process starts the starter's locale,
+// whatever the environment says: one in another locale is started from the
+// Unix side, through the bench's launcher, as a Wine process of its own on
+// the same server, and found among the processes by its name.
+bool SetupDriver::LaunchInLocale(const std::string& program)
+{
+    const char* launcher = getenv("BENCH_WINE_EXEC");
+    if (launcher == nullptr)
+    {
+        ADD_FAILURE() << "no BENCH_WINE_EXEC: the bench's launcher is unknown";
+        return false;
+    }
+    std::string name = program.substr(program.find_last_of('\\') + 1);
+    std::set<DWORD> before = ProcessesNamed(name);
+    std::string line = "/bin/sh -c \"BENCH_LOCALE=" + m_locale + " exec '" + launcher + "' '"
+        + bench::UnixPath(program) + "'\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION shell = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        m_folder.empty() ? nullptr : m_folder.c_str(), &startup, &shell))
+    {
+        ADD_FAILURE() << "cannot run " << line << " (error " << GetLastError() << ")";
+        return false;
+    }
+    // Wine gives a Unix program no handles, and leaves them as they were.
+    if (shell.hProcess != nullptr)
+    {
+        CloseHandle(shell.hThread);
+        CloseHandle(shell.hProcess);
+    }
+    DWORD pid = 0;
+    probe::WaitUntil(
+        [&] {
+            for (DWORD id : ProcessesNamed(name))
+                pid = before.count(id) == 0 ? id : pid;
+            return pid != 0;
+        },
+        StartTimeoutMs);
+    m_process.hProcess = pid != 0 ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
+    if (m_process.hProcess == nullptr)
+    {
+        ADD_FAILURE() << name << " did not start in the locale " << m_locale;
+        return false;
+    }
+    m_process.dwProcessId = pid;
     return true;
 }
 
@@ -57,8 +128,14 @@ bool SetupDriver::WaitForFrame()
         },
         StartTimeoutMs);
     if (m_frame == nullptr)
+    {
         ADD_FAILURE() << "the setup window did not appear";
-    return m_frame != nullptr;
+        return false;
+    }
+    // Not known for a program started from the Unix side.
+    if (m_process.dwThreadId == 0)
+        m_process.dwThreadId = GetWindowThreadProcessId(m_frame, nullptr);
+    return true;
 }
 
 HWND SetupDriver::Page(int controlId)
@@ -131,11 +208,8 @@ void SetupDriver::Click(int id)
 
 void SetupDriver::SetText(int id, const std::string& text)
 {
-    DWORD_PTR result = 0;
     HWND control = Control(id);
-    if (control != nullptr
-        && !SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
-                                QueryTimeoutMs, &result))
+    if (control != nullptr && !probe::SetText(control, text))
         ADD_FAILURE() << "control " << id << " does not answer";
 }
 
@@ -216,7 +290,8 @@ void SetupDriver::Kill()
         TerminateProcess(m_process.hProcess, 99);
         WaitForSingleObject(m_process.hProcess, 10000);
     }
-    CloseHandle(m_process.hThread);
+    if (m_process.hThread != nullptr)
+        CloseHandle(m_process.hThread);
     CloseHandle(m_process.hProcess);
     m_process = PROCESS_INFORMATION();
 }

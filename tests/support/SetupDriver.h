@@ -24,6 +24,10 @@ public:
     // The current folder the program starts in from now on; empty: the
     // driver's own.
     void SetCurrentFolder(const std::string& folder) { m_folder = folder; }
+    // The Unix locale the program starts in from now on, which Wine makes
+    // the system's language ("en_US.UTF-8": an English Windows, code page
+    // 1252); empty: the bench's own.
+    void SetLocale(const std::string& locale) { m_locale = locale; }
     // Ends the program at once, as a power cut would.
     void Kill();
 
@@ -80,9 +84,11 @@ public:
     static std::string SetupPath();
 
 private:
+    bool LaunchInLocale(const std::string& program);
     bool WaitForFrame();
 
     PROCESS_INFORMATION m_process;
     HWND m_frame;
     std::string m_folder;
+    std::string m_locale;
 };

@@ -18,14 +18,49 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
+std::string ShiftJis(const std::wstring& text)
+{
+    if (text.empty())
+        return "";
+    int units = static_cast<int>(text.size());
+    BOOL lost = FALSE;
+    std::string bytes(text.size() * 2, '\0');
+    int length = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.c_str(), units, &bytes[0],
+                                     static_cast<int>(bytes.size()), nullptr, &lost);
+    if (length > 0 && !lost)
+        return bytes.substr(0, length);
+    std::string utf8(text.size() * 3, '\0');
+    length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), units, &utf8[0], static_cast<int>(utf8.size()), nullptr,
+                                 nullptr);
+    return "<not Shift-JIS: " + utf8.substr(0, length > 0 ? length : 0) + ">";
+}
+
+std::wstring Wide(const std::string& shiftJis)
+{
+    if (shiftJis.empty())
+        return L"";
+    std::wstring text(shiftJis.size(), L'\0');
+    int units = MultiByteToWideChar(932, 0, shiftJis.c_str(), static_cast<int>(shiftJis.size()), &text[0],
+                                    static_cast<int>(text.size()));
+    return text.substr(0, units > 0 ? units : 0);
+}
+
 std::string Text(HWND window)
 {
-    char buffer[1024] = "";
+    wchar_t buffer[1024] = L"";
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer),
-                             SMTO_ABORTIFHUNG, 5000, &length))
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                             &length))
         return "<no answer>";
-    return std::string(buffer, length);
+    return ShiftJis(std::wstring(buffer, length));
+}
+
+bool SetText(HWND window, const std::string& text)
+{
+    std::wstring wide = Wide(text);
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG, 5000,
+                               &result) != 0;
 }
 
 std::string ClassName(HWND window)

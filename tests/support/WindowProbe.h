@@ -13,8 +13,17 @@ namespace probe
 // Polls until condition holds or timeoutMs passes; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
-// The window's text as the program holds it, Shift-JIS bytes.
+// Unicode text as the Shift-JIS bytes the tests write their texts in, and
+// back. Characters that code page 932 lacks give "<not Shift-JIS: ...>"
+// with the text in UTF-8, which matches nothing.
+std::string ShiftJis(const std::wstring& text);
+std::wstring Wide(const std::string& shiftJis);
+
+// The window's text as the program holds it, read as Unicode: what either
+// process's code page does to it shows.
 std::string Text(HWND window);
+// Sets the text as Unicode.
+bool SetText(HWND window, const std::string& text);
 std::string ClassName(HWND window);
 
 // A message box or the folder picker: a visible top-level dialog.
