@@ -46,7 +46,7 @@ std::vector<std::string> Voices()
     return std::vector<std::string>(files.begin() + 5, files.end());
 }
 
-std::string CaptionOf(const std::string& text)
+std::string CaptionOf(const std::string& text, const char* locale)
 {
     if (text == Disc1Prompt || text == Disc2Prompt)
         return DiscCaption;
@@ -54,7 +54,7 @@ std::string CaptionOf(const std::string& text)
         return ConfirmCaption;
     if (text == CompletedText)
         return "終了";
-    return FailureCaption;
+    return locale != nullptr && strcmp(locale, English) == 0 ? EnglishFailureCaption : FailureCaption;
 }
 
 // Turns the desktop theme on or off for programs started from now on, and
@@ -81,6 +81,8 @@ struct Case : table::Row
     bool faultDisc;
     void (*play)(FaultCatalogueTest& c);
     End end;
+    // The system's language the setup runs in; null: the bench's.
+    const char* locale = nullptr;
 };
 
 class FaultCatalogueTest : public FlowTest, public testing::WithParamInterface<Case>
@@ -183,7 +185,7 @@ public:
     {
         probe::DialogView box = setup.WaitForMessageBox(60000);
         ASSERT_EQ(text, box.text);
-        EXPECT_EQ(CaptionOf(text), box.caption);
+        EXPECT_EQ(CaptionOf(text, GetParam().locale), box.caption);
         if (meanwhile)
             meanwhile();
         setup.Answer(box, answer);
@@ -307,6 +309,12 @@ public:
 
         EXPECT_EQ(end.kind == INSTALLED, bench::RecordExists());
         EXPECT_EQ(end.kind == INSTALLED && end.startMenu, bench::FileExists(link));
+        // Nothing under a name of other characters beside them.
+        std::vector<std::string> none;
+        EXPECT_EQ(end.kind == INSTALLED ? std::vector<std::string>{"ほしかげ"} : none,
+                  bench::Subkeys("Software\\Morihane"));
+        EXPECT_EQ(end.kind == INSTALLED && end.startMenu ? std::vector<std::string>{"～ ほしかげ ～"} : none,
+                  bench::FolderContents(morihane));
         EXPECT_EQ(end.kind == INSTALLED, setup.IsEnabled(IDC_LAUNCH));
         if (end.kind == INSTALLED)
         {
@@ -358,6 +366,8 @@ TEST_P(FaultCatalogueTest, KeepsThePromise)
     const Case& row = GetParam();
     if (row.faultDisc)
         SKIP_WITHOUT_FAULT_DISC(disc1);
+    if (row.locale != nullptr)
+        setup.SetLocale(row.locale);
     row.play(*this);
     if (IsSkipped() || HasFatalFailure())
         return;
@@ -366,6 +376,55 @@ TEST_P(FaultCatalogueTest, KeepsThePromise)
 }
 
 using C = FaultCatalogueTest;
+
+// Flows played in more than one language.
+
+// Every box of an install and a removal but the failures': the disc
+// prompts, the abort question and the completion, with the progress page's
+// lines between them.
+void AWholeInstallAndRemoval(C& c)
+{
+    c.Run();
+    probe::DialogView prompt = c.setup.WaitForMessageBox();
+    EXPECT_EQ(DiscCaption, prompt.caption);
+    ASSERT_EQ(Disc1Prompt, prompt.text);
+    c.InsertDisc('d', 1);
+    c.OkThenAsk(prompt, BUTTON);
+    probe::DialogView question = c.setup.WaitForMessageBox();
+    c.ExpectQuestion(question, "D:\\base.pak", 0);
+    c.setup.Answer(question, IDNO);
+    c.Told(Disc2Prompt, IDOK, [&] {
+        EXPECT_EQ("17ファイル中11ファイルコピー完了", c.setup.Text(IDC_COUNT_LINE));
+        c.InsertDisc('e', 2);
+    });
+    c.FinishRun();
+    c.Check(Installed());
+    c.Remove();
+}
+
+// The low-space question, then a failure.
+void TheDiskFullInTheMiddleOfAFile(C& c)
+{
+    if (!bench::TestMountAsDrive("small", 'h'))
+        return;
+    c.Into("H:\\Games\\", "H:\\Games\\");
+    c.InsertDisc('d', 1);
+    c.Run();
+    c.Told(LowSpaceQuestion, IDYES);
+    c.Told("story.datのコピーに失敗しました", IDOK);
+}
+
+// 表 is 0x95 0x5C: typed without a backslash, the setup adds one.
+void AFolderNameEndingInTheSecondByteOfAKanji(C& c)
+{
+    c.Into(c.scratch + "表", c.scratch, c.scratch + "表\\hoshikage\\");
+    c.InstallFrom(c.base, false);
+    c.Check(Installed(false));
+    c.setup.Close();
+    // A new start reads the record.
+    ASSERT_TRUE(c.setup.Start());
+    c.Remove();
+}
 
 // clang-format off
 const Case Cases[] = {
@@ -498,15 +557,7 @@ const Case Cases[] = {
     }, Installed()},
 
     // The destination.
-    {"TheDiskFullInTheMiddleOfAFile", false, [](C& c) {
-        if (!bench::TestMountAsDrive("small", 'h'))
-            return;
-        c.Into("H:\\Games\\", "H:\\Games\\");
-        c.InsertDisc('d', 1);
-        c.Run();
-        c.Told(LowSpaceQuestion, IDYES);
-        c.Told("story.datのコピーに失敗しました", IDOK);
-    }, RolledBack()},
+    {"TheDiskFullInTheMiddleOfAFile", false, TheDiskFullInTheMiddleOfAFile, RolledBack()},
     {"AFolderThatCannotBeCreated", false, [](C& c) {
         if (!bench::TestMountAsDrive("readonly", 'r'))
             return;
@@ -707,16 +758,14 @@ const Case Cases[] = {
         EXPECT_TRUE(totalBar) << "the overall bar never stood between empty and full";
         c.Told(CompletedText, IDOK, [&] { EXPECT_EQ("", c.Loaded()) << "by the end of the install"; });
     }, Installed()},
-    {"AFolderNameEndingInTheSecondByteOfAKanji", false, [](C& c) {
-        // 表 is 0x95 0x5C: typed without a backslash, the setup adds one.
-        c.Into(c.scratch + "表", c.scratch, c.scratch + "表\\hoshikage\\");
-        c.InstallFrom(c.base, false);
-        c.Check(Installed(false));
-        c.setup.Close();
-        // A new start reads the record.
-        ASSERT_TRUE(c.setup.Start());
-        c.Remove();
-    }, Removed()},
+    {"AFolderNameEndingInTheSecondByteOfAKanji", false, AFolderNameEndingInTheSecondByteOfAKanji, Removed()},
+
+    // On a Windows in another language, where the program asks for code
+    // page 932 itself: what the player reads and what is stored, as above.
+    {"AWholeInstallAndRemovalOnAnEnglishWindows", false, AWholeInstallAndRemoval, Removed(), English},
+    {"TheDiskFullInTheMiddleOfAFileOnAnEnglishWindows", false, TheDiskFullInTheMiddleOfAFile, RolledBack(), English},
+    {"AFolderNameEndingInTheSecondByteOfAKanjiOnAnEnglishWindows", false, AFolderNameEndingInTheSecondByteOfAKanji,
+     Removed(), English},
 };
 // clang-format on
 

@@ -6,6 +6,7 @@
 
 #include "support/BenchState.h"
 #include "support/SetupDriver.h"
+#include "support/Table.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,16 @@ public:
     std::string scratch;
 };
 
+// The language of the Windows a row starts the setup on: the bench's
+// Japanese, or English, whose code page (1252) the program asks Windows to
+// replace with 932.
+inline constexpr char English[] = "en_US.UTF-8";
+struct Locale : table::Row
+{
+    const char* locale;
+};
+inline constexpr Locale Locales[] = {{"Japanese", ""}, {"English", English}};
+
 using bench::DiscFile;
 using bench::ListedFiles;
 
@@ -66,5 +77,6 @@ inline constexpr char Disc1Prompt[] = "ほしかげのInstall Disc1をセット�
 inline constexpr char Disc2Prompt[] = "ほしかげのInstall Disc2をセットしてください";
 inline constexpr char AbortQuestion[] = "インストールを中断しますか？";
 inline constexpr char LowSpaceQuestion[] = "インストール先のディスク容量が足りません。強行しますか？";
-// A box shown without a caption has the system's own.
+// A box shown without a caption has the system's own, in its language.
 inline constexpr char FailureCaption[] = "エラー";
+inline constexpr char EnglishFailureCaption[] = "Error";

@@ -13,6 +13,10 @@ namespace
 {
 using OptionsFlowTest = FlowTest;
 
+class OptionsLocaleTest : public FlowTest, public testing::WithParamInterface<Locale>
+{
+};
+
 std::string ProgramFilesDir()
 {
     char value[MAX_PATH];
@@ -23,8 +27,9 @@ std::string ProgramFilesDir()
     return value;
 }
 
-TEST_F(OptionsFlowTest, DefaultsAreTheProgramFilesFolderAndAFullInstallAndBackKeepsAChoice)
+TEST_P(OptionsLocaleTest, DefaultsAreTheProgramFilesFolderAndAFullInstallAndBackKeepsAChoice)
 {
+    setup.SetLocale(GetParam().locale);
     ASSERT_TRUE(setup.Start());
     OpenOptions();
     // As a process of the same bitness sees the value.
@@ -50,9 +55,10 @@ TEST_F(OptionsFlowTest, DefaultsAreTheProgramFilesFolderAndAFullInstallAndBackKe
     setup.Close();
 }
 
-TEST_F(OptionsFlowTest, TheQuestionNamesTheInstallFolderWithOrWithoutABackslashUnlessItIsTooLong)
+TEST_P(OptionsLocaleTest, TheQuestionNamesTheInstallFolderWithOrWithoutABackslashUnlessItIsTooLong)
 {
     std::string base = scratch + "Games";
+    setup.SetLocale(GetParam().locale);
     ASSERT_TRUE(setup.Start());
     OpenOptions();
     for (const std::string& text : {base, base + "\\"})
@@ -90,6 +96,8 @@ TEST_F(OptionsFlowTest, TheQuestionNamesTheInstallFolderWithOrWithoutABackslashU
     PressStart(FullQuestion(fits), IDNO);
     setup.Close();
 }
+
+INSTANTIATE_TEST_SUITE_P(Locales, OptionsLocaleTest, testing::ValuesIn(Locales), table::RowName());
 
 TEST_F(OptionsFlowTest, ExactlyTheThresholdAsksNothingAndLessAsks)
 {

@@ -3,6 +3,7 @@
 #include "res/resource.h"
 #include "support/SetupDriver.h"
 #include "support/BenchState.h"
+#include "ui/FlowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,13 @@ protected:
     SetupDriver setup;
 };
 
-TEST_F(SetupWindowTest, TheStartPageAloneShowsInACentredFrameWithACloseBoxOnly)
+class SetupWindowLocaleTest : public SetupWindowTest, public testing::WithParamInterface<Locale>
 {
+};
+
+TEST_P(SetupWindowLocaleTest, TheStartPageAloneShowsInACentredFrameWithACloseBoxOnly)
+{
+    setup.SetLocale(GetParam().locale);
     ASSERT_TRUE(setup.Start());
     EXPECT_EQ("ほしかげ セットアップ 修正版", probe::Text(setup.Frame()));
     LONG style = GetWindowLongA(setup.Frame(), GWL_STYLE);
@@ -64,6 +70,8 @@ TEST_F(SetupWindowTest, TheStartPageAloneShowsInACentredFrameWithACloseBoxOnly)
     }
     setup.Close();
 }
+
+INSTANTIATE_TEST_SUITE_P(Locales, SetupWindowLocaleTest, testing::ValuesIn(Locales), table::RowName());
 
 TEST_F(SetupWindowTest, EscTheCloseBoxAndExitEachEndTheProgram)
 {
