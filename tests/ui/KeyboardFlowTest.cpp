@@ -12,6 +12,9 @@
 
 #include <ctype.h>
 
+#include <set>
+#include <vector>
+
 namespace
 {
 class KeyboardFlowTest;
@@ -102,6 +105,27 @@ public:
         ExpectFocusShown(step);
     }
 
+    // Presses each key in turn and expects the focus on one of the buttons
+    // after every one.
+    void StaysOn(const std::vector<const char*>& keys, const std::set<int>& buttons)
+    {
+        for (const char* key : keys)
+        {
+            Press(key);
+            ExpectFocusShown(key);
+            EXPECT_EQ(1u, buttons.count(GetDlgCtrlID(Focus()))) << "after " << key << " the focus is on control "
+                                                               << GetDlgCtrlID(Focus());
+        }
+    }
+
+    // Tabs on until the focus is on the control.
+    void TabTo(int id)
+    {
+        for (int i = 0; i < 8 && !HasFatalFailure() && GetDlgCtrlID(Focus()) != id; ++i)
+            Press("Tab");
+        ASSERT_EQ(id, GetDlgCtrlID(Focus())) << "Tab does not reach control " << id;
+    }
+
     HWND Focus()
     {
         GUITHREADINFO info = {};
@@ -127,6 +151,7 @@ public:
         ASSERT_NE(nullptr, focus) << step << ": nothing has the keyboard focus";
         std::string what = probe::ClassName(focus) + " \"" + probe::Text(focus) + "\"";
         EXPECT_TRUE(IsWindowVisible(focus)) << step << ": the focus is on a hidden " << what;
+        EXPECT_TRUE(IsWindowEnabled(focus)) << step << ": the focus is on a disabled " << what;
         HWND box = probe::FindOpenDialog(setup.Frame());
         if (box != nullptr)
         {
@@ -218,6 +243,23 @@ const Flow Flows[] = {
         t.Answer(question, "Return");
         t.Shows(IDC_FOLDER, "aborted");
         EXPECT_FALSE(bench::FolderExists(t.folder));
+        t.Press("Escape");
+        t.setup.ExpectCleanExit();
+    }},
+    {"TheArrowsGoRoundTheButtonsAndBackReturnsToInstall", [](K& t) {
+        // Never onto the picture or a group box, nor onto "起動" before an
+        // install.
+        t.Begin();
+        t.StaysOn({"Right", "Right", "Down", "Left", "Left", "Up"}, {IDC_INSTALL, IDC_EXIT});
+        t.TabTo(IDC_INSTALL);
+        t.Press("space");
+        t.Shows(IDC_FOLDER, "to the options page");
+        t.TabTo(IDC_START);
+        t.StaysOn({"Left", "Left", "Up", "Right", "Down", "Down"}, {IDC_START, IDC_BACK});
+        t.TabTo(IDC_BACK);
+        t.Press("space");
+        t.Shows(IDC_LAUNCH, "back");
+        EXPECT_EQ(IDC_INSTALL, GetDlgCtrlID(t.Focus()));
         t.Press("Escape");
         t.setup.ExpectCleanExit();
     }},
