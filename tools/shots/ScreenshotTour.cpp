@@ -2,7 +2,8 @@
 // Walks the real setup window through its pages and main message boxes on
 // the bench and photographs each: the pictures of the README. Run through
 // tools/screenshots.sh, which gives Wine a virtual desktop so the window
-// has its title bar. The pictures go to $SHOTS_DIR.
+// has its title bar. The pictures go to $SHOTS_DIR; the setup runs in the
+// locale $SHOTS_LOCALE names (a Windows in another language), if set.
 #include "BenchDrive.h"
 #include "res/resource.h"
 #include "support/BenchState.h"
@@ -65,6 +66,8 @@ TEST(ScreenshotTour, PagesAndMessages)
     bench::RunUnix("rm -rf '" + bench::UnixPath(base + "hoshikage") + "'");
 
     SetupDriver setup;
+    const char* locale = getenv("SHOTS_LOCALE");
+    setup.SetLocale(locale != nullptr ? locale : "");
     ASSERT_TRUE(setup.Start());
     Shoot(setup, "start-page");
 
