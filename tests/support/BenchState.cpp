@@ -44,11 +44,57 @@ bool EndsWithBackslash(const std::string& path)
     return !path.empty() && last == path.size() - 1 && path[last] == '\\';
 }
 
+namespace
+{
+// Everything in the maker's key and Start-menu folder goes, under whatever
+// name: a setup in the wrong code page leaves names that Shift-JIS cannot
+// spell, so these work in Unicode throughout.
+void DeleteSubkeys(const std::wstring& parent)
+{
+    std::vector<std::wstring> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, parent.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    wchar_t name[256];
+    DWORD length = 256;
+    for (DWORD i = 0; RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = 256)
+        names.push_back(name);
+    RegCloseKey(key);
+    for (const std::wstring& child : names)
+        RegDeleteTreeW(HKEY_CURRENT_USER, (parent + L"\\" + child).c_str());
+}
+
+void EmptyFolder(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do
+    {
+        std::wstring name = found.cFileName;
+        std::wstring path = folder + name;
+        if (name == L"." || name == L"..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        {
+            EmptyFolder(path + L"\\");
+            RemoveDirectoryW(path.c_str());
+        }
+        else
+            DeleteFileW(path.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+} // namespace
+
 void ForgetInstall()
 {
-    DeleteRecord();
-    DeleteFileA(LinkPath().c_str());
-    RemoveDirectoryA(Slashless(StartMenuFolder()).c_str());
+    DeleteSubkeys(L"Software\\Morihane");
+    std::string programs = ProgramsFolder();
+    if (!programs.empty())
+        EmptyFolder(probe::Wide(programs) + L"morihane\\");
 }
 
 void DeleteRecord()

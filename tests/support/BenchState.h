@@ -11,8 +11,9 @@
 
 namespace bench
 {
-// Removes the install record and the Start-menu entry, as if the game had
-// never been installed.
+// Removes the install record and the Start-menu entry, and whatever else
+// lies in the maker's key and Start-menu folder, as if the game had never
+// been installed.
 void ForgetInstall();
 
 // Whether the path's last character is a backslash: the last byte of ソ or
