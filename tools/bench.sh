@@ -20,7 +20,8 @@
 #
 # BENCH_BUILD picks the build folder (and with it the prefix, the discs and
 # the mounts); BENCH_NO_32BIT=1 takes the path of a machine that runs no
-# 32-bit code, on any machine.
+# 32-bit code, on any machine; BENCH_PREFIX_LOCALE=en_US.UTF-8 a prefix of
+# its own made as an English Windows (the screenshots of another language).
 
 BENCH_PROJECT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
 BENCH_BUILD=${BENCH_BUILD:-$BENCH_PROJECT/build}
@@ -42,9 +43,14 @@ BENCH_PACKAGES=(cmake make googletest mingw-w64 g++-mingw-w64-i686-posix g++-min
 # Bump when the prefix's settings change, so a cached prefix is made anew.
 BENCH_PREFIX_VERSION=4
 export BENCH_LOCALE=ja_JP.UTF-8
-# The locale of a Windows in another language (code page 1252), in which
-# some tests start setup.exe through the bench's launcher.
-BENCH_OTHER_LOCALE=en_US.UTF-8
+# The locales of Windows in other languages, in which some tests start
+# setup.exe through the bench's launcher: English (code page 1252), and
+# Hindi, which has no code page of its own, so that Wine gives it UTF-8
+# (65001), as Windows' "Use Unicode UTF-8" option does.
+BENCH_OTHER_LOCALES=(en_US.UTF-8 hi_IN.UTF-8)
+# The language of the Windows the prefix stands for: Wine makes the prefix's
+# fonts of the caption and the message boxes the ones of that language.
+BENCH_PREFIX_LOCALE=${BENCH_PREFIX_LOCALE:-$BENCH_LOCALE}
 export BENCH_WINE_EXEC=$BENCH_PROJECT/tools/wine-exec
 
 bench_log() { printf '[bench] %s\n' "$*" >&2; }
@@ -100,7 +106,7 @@ bench_packages() {
       apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
   local name
-  for name in "$BENCH_LOCALE" "$BENCH_OTHER_LOCALE"; do
+  for name in "$BENCH_LOCALE" "${BENCH_OTHER_LOCALES[@]}"; do
     bench_has_locale "$name" && continue
     bench_log "generating the $name locale"
     bench_step "locale $name" localedef -i "${name%%.*}" -f UTF-8 "$name"
@@ -110,6 +116,10 @@ bench_packages() {
 # locale -a writes utf8 for UTF-8.
 bench_has_locale() {
   locale -a 2>/dev/null | grep -qix "${1%%.*}.utf8"
+}
+
+bench_prefix_suffix() {
+  [ "$BENCH_PREFIX_LOCALE" = "$BENCH_LOCALE" ] || echo "-${BENCH_PREFIX_LOCALE%%.*}"
 }
 
 # Sets BENCH_RUNS_32BIT (1 or 0), BENCH_LOADER (every Wine call goes
@@ -136,7 +146,7 @@ bench_sort() {
     BENCH_ARCHS=(i686 x86_64)
     BENCH_HELPER_ARCH=i686
     unset WINELOADER WINESERVER
-    WINEPREFIX=${BENCH_PREFIX:-$BENCH_BUILD/wineprefix}
+    WINEPREFIX=${BENCH_PREFIX:-$BENCH_BUILD/wineprefix$(bench_prefix_suffix)}
   else
     # Debian's wine and wineboot wrappers pick the 32-bit loader whenever
     # it is installed, so the 64-bit one is named outright.
@@ -146,7 +156,7 @@ bench_sort() {
     BENCH_ARCHS=(x86_64)
     BENCH_HELPER_ARCH=x86_64
     # A prefix made without 32-bit code lacks its 32-bit half: one per sort.
-    WINEPREFIX=${BENCH_PREFIX:-$BENCH_BUILD/wineprefix-64}
+    WINEPREFIX=${BENCH_PREFIX:-$BENCH_BUILD/wineprefix-64$(bench_prefix_suffix)}
   fi
   export BENCH_LOADER BENCH_RUNS_32BIT BENCH_HELPER_ARCH WINEPREFIX
   BENCH_SORT_OF=$BENCH_BUILD
@@ -239,7 +249,7 @@ bench_reg() {
   bench_step "registry: reg $*" bench_wine reg "$@"
 }
 
-bench_prefix_stamp() { echo "$BENCH_PREFIX_VERSION runs-32bit=$BENCH_RUNS_32BIT"; }
+bench_prefix_stamp() { echo "$BENCH_PREFIX_VERSION runs-32bit=$BENCH_RUNS_32BIT locale=$BENCH_PREFIX_LOCALE"; }
 
 bench_wineboot() {
   bench_wine wineboot -i
@@ -258,6 +268,8 @@ bench_make_prefix() {
     return 0
   fi
   bench_log "making the Wine prefix (once): $WINEPREFIX"
+  # Made, and set, in its language.
+  local BENCH_LOCALE=$BENCH_PREFIX_LOCALE
   # wineboot starts the prefix's server: bench_stop ends it, also when a
   # step below fails.
   BENCH_SERVER_UP=1
@@ -270,7 +282,10 @@ bench_make_prefix() {
   # The dialogs' font, proportional as on Windows.
   bench_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f
   bench_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d IPAGothic /f
-  # Wine 10 draws captions in Tahoma linked to MS UI Gothic for Japanese.
+  # Wine, as Windows, links the caption and message-box fonts (Tahoma,
+  # Microsoft Sans Serif) to MS UI Gothic for Japanese characters; Wine 10
+  # draws Japanese captions so, and so does every version in a prefix made
+  # in another language.
   bench_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAPGothic /f
   cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # No desktop theme: Windows draws the controls of a program that asks for
@@ -287,7 +302,7 @@ bench_make_prefix() {
 bench_env() {
   bench_sort
   local name
-  for name in "$BENCH_LOCALE" "$BENCH_OTHER_LOCALE"; do
+  for name in "$BENCH_LOCALE" "${BENCH_OTHER_LOCALES[@]}"; do
     bench_has_locale "$name" || bench_fail "locale $name" "the locale is missing (bench_packages generates it)"
   done
 }

@@ -54,7 +54,9 @@ std::string CaptionOf(const std::string& text, const char* locale)
         return ConfirmCaption;
     if (text == CompletedText)
         return "終了";
-    return locale != nullptr && strcmp(locale, English) == 0 ? EnglishFailureCaption : FailureCaption;
+    // Wine has no texts of its own in Hindi, the UTF-8 system's language:
+    // it shows English ones.
+    return locale == nullptr ? FailureCaption : EnglishFailureCaption;
 }
 
 // Turns the desktop theme on or off for programs started from now on, and
@@ -766,6 +768,10 @@ const Case Cases[] = {
     {"TheDiskFullInTheMiddleOfAFileOnAnEnglishWindows", false, TheDiskFullInTheMiddleOfAFile, RolledBack(), English},
     {"AFolderNameEndingInTheSecondByteOfAKanjiOnAnEnglishWindows", false, AFolderNameEndingInTheSecondByteOfAKanji,
      Removed(), English},
+    {"AWholeInstallAndRemovalOnAUtf8Windows", false, AWholeInstallAndRemoval, Removed(), Utf8System},
+    {"TheDiskFullInTheMiddleOfAFileOnAUtf8Windows", false, TheDiskFullInTheMiddleOfAFile, RolledBack(), Utf8System},
+    {"AFolderNameEndingInTheSecondByteOfAKanjiOnAUtf8Windows", false, AFolderNameEndingInTheSecondByteOfAKanji,
+     Removed(), Utf8System},
 };
 // clang-format on
 

@@ -54,15 +54,18 @@ public:
     std::string scratch;
 };
 
-// The language of the Windows a row starts the setup on: the bench's
-// Japanese, or English, whose code page (1252) the program asks Windows to
-// replace with 932.
+// The Windows a row starts the setup on: the bench's Japanese one;
+// English, code page 1252; or one whose code page is UTF-8 (65001), as
+// Windows' "Use Unicode UTF-8" option makes it: Wine gives that to a
+// locale without a code page of its own, Hindi's. On the last two the
+// program asks Windows for code page 932 itself.
 inline constexpr char English[] = "en_US.UTF-8";
+inline constexpr char Utf8System[] = "hi_IN.UTF-8";
 struct Locale : table::Row
 {
     const char* locale;
 };
-inline constexpr Locale Locales[] = {{"Japanese", ""}, {"English", English}};
+inline constexpr Locale Locales[] = {{"Japanese", ""}, {"English", English}, {"Utf8", Utf8System}};
 
 using bench::DiscFile;
 using bench::ListedFiles;
