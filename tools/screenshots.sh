@@ -6,7 +6,8 @@
 #   tools/screenshots.sh [DISC1 DISC2]   the install discs: the small sample
 #                                        images, or a player's own (run.sh)
 # SHOTS_LOCALE=en_US.UTF-8 starts the setup as on an English Windows (code
-# page 1252), its pictures by default into docs/images/en_US/.
+# page 1252), in a prefix made as one, its pictures by default into
+# docs/images/en_US/.
 set -euo pipefail
 source "$(dirname "$0")/bench.sh"
 (($# == 0 || $# == 2)) || { echo "usage: $0 [DISC1 DISC2]" >&2; exit 2; }
@@ -18,6 +19,7 @@ done
 if [ -n "${SHOTS_LOCALE:-}" ]; then
   bench_has_locale "$SHOTS_LOCALE" || { echo "screenshots.sh: no locale $SHOTS_LOCALE (locale -a)" >&2; exit 2; }
   export SHOTS_LOCALE SHOTS_DIR=${SHOTS_DIR:-$BENCH_PROJECT/docs/images/${SHOTS_LOCALE%%.*}}
+  BENCH_PREFIX_LOCALE=$SHOTS_LOCALE
 fi
 # The tour reads the discs from Windows, through Z:.
 discs=()
