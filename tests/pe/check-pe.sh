@@ -8,11 +8,26 @@
 #              for by locale name, nothing that changes how the pages look
 #   resources  the dialog templates, the start-page bitmap and the icon
 #   size       it stays within 256 KiB
+#   flags      Windows may move it (a relocation table kept) and runs no data
+#              as code: ASLR, DEP, on 64-bit high-entropy ASLR, no section
+#              both writable and executable; the 32-bit image declares that
+#              no handler of its own is on the exception chain, and sets none
+#   protector  the stack protector's failure routine, the one that ends the
+#              process as an overrun, is linked and called by the program
 set -uo pipefail
 check=$1 exe=$2
 
 fail() { echo "check-pe: $exe: $*" >&2; exit 1; }
 [ -f "$exe" ] || fail "no such file"
+
+# Little-endian numbers of the image's headers, read from the file itself.
+u16() { od -An -tu2 -j"$1" -N2 "$exe" | tr -d ' '; }
+u32() { od -An -tu4 -j"$1" -N4 "$exe" | tr -d ' '; }
+disassembly() { "${OBJDUMP:-x86_64-w64-mingw32-objdump}" -d --no-show-raw-insn "$exe"; }
+# An awk function for objdump's hexadecimal addresses (mawk has no strtonum).
+hex='function hex(s, n, i) { sub(/^0x/, "", s); sub(/:$/, "", s)
+  for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", substr(s, i, 1)) - 1
+  return n }'
 
 case $check in
   imports)
@@ -60,6 +75,66 @@ case $check in
     bytes=$(stat -c %s "$exe")
     ((bytes <= 262144)) || fail "$bytes bytes, more than 256 KiB"
     echo "size: $bytes bytes"
+    ;;
+  flags)
+    pe=$(u32 60)
+    [ "$(u32 "$pe")" = 17744 ] || fail "no PE signature"
+    sections=$(u16 $((pe + 6))) optional=$((pe + 24))
+    table=$((optional + $(u16 $((pe + 20)))))
+    case $(u16 "$optional") in
+      267) wide=0 directories=$((optional + 96)) ;;
+      523) wide=1 directories=$((optional + 112)) ;;
+      *) fail "no PE32 or PE32+ optional header" ;;
+    esac
+    dll=$(u16 $((optional + 70)))
+    (($(u16 $((pe + 22))) & 0x0001)) && fail "its relocations are stripped"
+    (($(u32 $((directories + 5 * 8 + 4))) > 0)) || fail "has no relocation table"
+    ((dll & 0x0040)) || fail "lacks DYNAMIC_BASE"
+    ((dll & 0x0100)) || fail "lacks NX_COMPAT"
+    if ((wide)); then
+      ((dll & 0x0020)) || fail "lacks HIGH_ENTROPY_VA"
+    else
+      ((dll & 0x0400)) || fail "lacks NO_SEH"
+      # An exception record is linked in by storing into fs:0. (Not grep -q:
+      # objdump cut off early fails the pipe.)
+      if disassembly | grep -E ',%fs:0x0$' >/dev/null; then
+        fail "declares NO_SEH but its code sets an exception handler"
+      fi
+    fi
+    for ((i = 0; i < sections; i++)); do
+      header=$((table + 40 * i))
+      flags=$(u32 $((header + 36)))
+      if ((flags & 0x20000000 && flags & 0x80000000)); then
+        fail "section $(dd if="$exe" bs=1 skip="$header" count=8 status=none | tr -d '\0') is writable and executable"
+      fi
+    done
+    echo "flags: $(printf 'DllCharacteristics 0x%04x' "$dll"), a relocation table, $sections sections none writable and executable"
+    ;;
+  protector)
+    # The failure routine is the function that ends the process with
+    # STATUS_STACK_BUFFER_OVERRUN: the last call target at or before that
+    # status, with no return between them. A function's guard check calls
+    # it only when its comparison fails: right after a conditional jump
+    # over the call, or where such a jump lands.
+    found=$(disassembly | awk "$hex"'
+      $1 !~ /^[0-9a-f]+:$/ { next }
+      { n++; address[n] = hex($1); op[n] = $2; sub(":", "", $1); at_text[n] = "0x" $1 }
+      !at && /\$0xc0000409,/ { at = address[n] }
+      $2 == "call" && $3 ~ /^0x[0-9a-f]+$/ { target[n] = hex($3) }
+      $2 ~ /^j/ && $2 != "jmp" && $3 ~ /^0x[0-9a-f]+$/ { landing[$3] = 1 }
+      END {
+        if (!at) exit
+        for (i in target) if (target[i] <= at && target[i] > routine) routine = target[i]
+        for (i = 1; i <= n; i++) if (address[i] >= routine && address[i] < at && op[i] ~ /^ret/) routine = 0
+        for (i in target)
+          if (routine && target[i] == routine && (op[i - 1] ~ /^j/ && op[i - 1] != "jmp" || at_text[i] in landing))
+            checks++
+        printf "%.0f %.0f %d\n", at, routine, checks
+      }')
+    read -r at routine checks <<<"$found"
+    [ -n "$at" ] || fail "nothing ends the process as a stack buffer overrun"
+    ((checks > 0)) || fail "no guard check calls the routine that ends the process at $(printf 0x%x "$at")"
+    echo "protector: the failure routine at $(printf 0x%x "$routine"), called by $checks guard checks"
     ;;
   *)
     fail "unknown check $check"
