@@ -3,7 +3,9 @@
 # certificates of a test publisher, made with openssl into the folder OUT,
 # for signing releases on the bench and in the tests (never a publisher's).
 #   ca.pem             the test CA, to verify against (a root of trust)
-#   chain.pem key.pem  a code-signing certificate with its chain, and its key
+#   chain.pem key.pem  a code-signing certificate with its chain, and its key;
+#                      it names a revocation list, as a real one does, that
+#                      nothing serves: a check must not need the network
 #   signer.p12         the same in PKCS#12, its password in password.txt
 #   other-key.pem      a key that is not the certificate's
 #   server-chain.pem   a certificate of the same key for web servers only
@@ -38,6 +40,7 @@ subjectKeyIdentifier = hash
 basicConstraints = CA:false
 keyUsage = critical, digitalSignature
 extendedKeyUsage = codeSigning
+crlDistributionPoints = URI:http://127.0.0.1:9/hoshikage-test.crl
 [server]
 basicConstraints = CA:false
 keyUsage = critical, digitalSignature
