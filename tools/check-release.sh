@@ -70,7 +70,10 @@ if [ "$(git -C "$source" rev-parse HEAD 2>/dev/null)" != "$commit" ] \
   || [ -n "$(git -C "$source" status --porcelain 2>/dev/null)" ]; then
   rm -rf "$work"
   mkdir -p "$work"
-  git clone -q --no-checkout "$project" "$source" && git -C "$source" checkout -q --detach "$commit" \
+  # A detached HEAD leaves the clone's branch to the default, which newer
+  # git names with a hint.
+  git -c init.defaultBranch=checked clone -q --no-checkout "$project" "$source" \
+    && git -C "$source" checkout -q --detach "$commit" \
     || die 1 "git cannot clone $project at $commit"
 fi
 rm -rf "$work/rebuilt" "$work/setup.exe" "$work/signature"
