@@ -96,8 +96,9 @@ if [ -f "$published/setup.exe" ] \
 else
   cp "$program" "$work/setup.exe"
 fi
+# A game folder it refuses (status 2) cannot be checked against.
 SOURCE_DATE_EPOCH=$epoch "$source/tools/master-discs.sh" "$game" "$work/rebuilt" "$work/setup.exe" >/dev/null \
-  || die 1 "the discs cannot be mastered from $game (see above)"
+  || die $(($? == 2 ? 2 : 1)) "the discs cannot be mastered from $game (see above)"
 
 # --- The comparison and the signature ---------------------------------------
 failed=()
