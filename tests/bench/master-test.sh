@@ -192,7 +192,7 @@ export SOURCE_DATE_EPOCH=$((epoch - 86400))
   || fail "signing: status $? ($(head -n 2 "$work/signed.log" | paste -sd '|'))"
 said=$(verify -in "$signed/setup.exe" 2>&1) \
   || fail "the signed setup.exe does not verify: $(grep -v '^\s*$' <<<"$said" | tail -n 2 | paste -sd '|')"
-# Dated by the commit, named as the program, with the publisher's page.
+# Dated as told, named as the program, with the publisher's page.
 for line in "Signing time: $(LC_ALL=C date -u -d "@$SOURCE_DATE_EPOCH" '+%b %e %H:%M:%S %Y GMT')" "Text description: Hoshikage Setup" \
   "URL description: https://example.org/hoshikage"; do
   grep -qF "$line" <<<"$said" || fail "the signature lacks \"$line\""
@@ -271,11 +271,11 @@ check_rows=(
   "one byte of the signature" "$signed" 'flip setup.exe -20' 1
   $'setup.exe: differs at offset *, in the signature\ndisc1.iso: differs at offset *, in the image\'s file setup.exe, at * in it\nSHA256SUMS: differs at line 1: *\nsetup.exe\'s signature: does not verify: the signer\'s signature over it is broken'
 )
-# check-release.sh rebuilds the commit, from a clone: with changes to the
-# program not committed, a release made here is not the commit's.
-changed=$(git -C "$project" status --porcelain -- src cmake CMakeLists.txt)
+# check-release.sh rebuilds the commit, from a clone: with changes to what
+# makes the release not committed, a release made here is not the commit's.
+changed=$(git -C "$project" status --porcelain -- src cmake CMakeLists.txt tools/master-discs.sh tools/bench.sh)
 if [ -n "$changed" ]; then
-  echo "master-test: the program's sources have changes not committed: check-release.sh, which rebuilds the commit, not tried"
+  echo "master-test: what makes a release has changes not committed: check-release.sh, which rebuilds the commit, not tried"
   check_rows=()
 fi
 for ((i = 0; i < ${#check_rows[@]}; i += 5)); do
