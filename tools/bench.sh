@@ -10,7 +10,9 @@
 #                     on every way out, ends what bench_start started
 # bench_discs SIZE    generates the sample game files (small|realistic) and
 #                     masters the install discs from them (tools/
-#                     master-discs.sh): their ISO 9660 images, and trees
+#                     master-discs.sh), signed with a test key made once
+#                     (tools/make-test-keys.sh, in $BENCH_ROOT/test-keys):
+#                     their ISO 9660 images, and trees
 # bench_disc_mounts SIZE  serves the sample discs' images (bench_serve_disc
 #                     a player's own), exporting BENCH_DISC1 and BENCH_DISC2
 # bench_wine ...      runs a Windows program on the bench, output detached
@@ -36,10 +38,11 @@ export BENCH_ROOT
 source "$BENCH_PROJECT/tools/faultdisc/faultdisc.sh"
 
 # git too where the clone came from elsewhere: the discs take their dates
-# from the last commit.
+# from the last commit. osslsigncode signs them, and with python3 and the
+# system's certificate authorities checks a release.
 BENCH_PACKAGES=(cmake make googletest mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 xvfb xauth xdotool fonts-ipafont-gothic fonts-wine locales imagemagick
-  icoutils libxml2-utils xorriso fuseiso git "${FAULTDISC_PACKAGES[@]}")
+  icoutils libxml2-utils xorriso fuseiso git osslsigncode python3 ca-certificates "${FAULTDISC_PACKAGES[@]}")
 # Bump when the prefix's settings change, so a cached prefix is made anew.
 BENCH_PREFIX_VERSION=4
 export BENCH_LOCALE=ja_JP.UTF-8
@@ -413,11 +416,13 @@ bench_static_checks() {
 
 bench_discs() {
   bench_sort
-  local bin=$BENCH_BUILD/$BENCH_HELPER_ARCH/bin
-  # Disc 1 carries a setup.exe as a player's does: the build that runs here.
+  local bin=$BENCH_BUILD/$BENCH_HELPER_ARCH/bin keys=$BENCH_ROOT/test-keys
+  # Disc 1 carries a setup.exe as a player's does: the build that runs here,
+  # signed as a publisher signs it, with a test key of the bench's own.
   [ -f "$bin/setup.exe" ] || bench_build "$BENCH_HELPER_ARCH" setup
+  [ -f "$keys/signer.p12" ] || bench_step "test keys" "$BENCH_PROJECT/tools/make-test-keys.sh" "$keys"
   bench_step "discs ($1)" "$BENCH_PROJECT/tools/make-discs.sh" "$BENCH_ROOT/discs-$1" "$1" \
-    "$bin/hoshi.exe" "$bin/setup.exe"
+    "$bin/hoshi.exe" "$bin/setup.exe" --sign-cert "$keys/chain.pem" --sign-key "$keys/key.pem"
 }
 
 # bench_iso_label FILE: the volume id of an ISO 9660 image, from its primary

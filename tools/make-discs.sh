@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# make-discs.sh OUT SIZE HOSHI_EXE SETUP_EXE
+# make-discs.sh OUT SIZE HOSHI_EXE SETUP_EXE [SIGNING...]
 # Generates the game's files for the sample install discs in OUT/game, with
 # deterministic content (every line names its file and counts up, so a file
 # swapped, shifted or cut shows in a comparison), and masters the discs from
@@ -11,11 +11,14 @@
 #              100000 bytes, one above 10000000 bytes, one of 30 MB
 #   realistic  about 1.3 GB for the full set, 300 MB for the common files,
 #              each disc within an 80-minute CD-R
-# The game is the bench's stand-in, HOSHI_EXE; disc 1 carries SETUP_EXE.
-# Remade when this script, the mastering, the install lists, HOSHI_EXE or
-# SETUP_EXE changes; a refusal of the mastering ends it with its status.
+# The game is the bench's stand-in, HOSHI_EXE; disc 1 carries SETUP_EXE,
+# signed as the SIGNING options of tools/master-discs.sh say.
+# Remade when this script, the mastering, the install lists, HOSHI_EXE,
+# SETUP_EXE or the signing changes; a refusal of the mastering ends it
+# with its status.
 set -euo pipefail
 out=$1 size=$2 hoshi=$3 setup=$4
+signing=("${@:5}")
 
 declare -A small=(
   [base.pak]=250000 [story.dat]=200000 [imgdec.dll]=50000 [loader.dll]=80000
@@ -48,6 +51,10 @@ md5() { md5sum <"$1" | cut -d' ' -f1; }
 fill_stamp="$size $(md5 "${BASH_SOURCE[0]}") $(md5sum <<<"$listed" | cut -d' ' -f1)"
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$(dirname "$master")" log -1 --format=%ct 2>/dev/null || :)}
 stamp="$fill_stamp $(md5 "$master") $(md5 "$hoshi") $(md5 "$setup") $epoch"
+for f in "${signing[@]}"; do
+  stamp+=" $f"
+  [ ! -f "$f" ] || stamp+=" $(md5 "$f")"
+done
 if [ -f "$out/.stamp" ] && [ "$(cat "$out/.stamp")" = "$stamp" ] \
   && [ -f "$out/disc1.iso" ] && [ -f "$out/disc2.iso" ]; then
   exit 0
@@ -70,7 +77,7 @@ if ! [ -f "$out/.fill-stamp" ] || [ "$(cat "$out/.fill-stamp")" != "$fill_stamp"
 fi
 rm -f "$out/.stamp"
 cp "$hoshi" "$out/game/hoshi.exe"
-"$master" "$out/game" "$out" "$setup" >/dev/null
+"$master" "${signing[@]}" "$out/game" "$out" "$setup" >/dev/null
 
 # The folders hold what the images hold (the game's files linked, not
 # copied), and the label the images carry.

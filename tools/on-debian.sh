@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# tools/on-debian.sh [--new-root] 12|13 [COMMAND...]
+# tools/on-debian.sh [--new-root] [--share DIR]... 12|13 [COMMAND...]
 #
 # Runs COMMAND (for instance ./test.sh) in a fresh clone of the committed
 # HEAD, as CI sees it, at a deep path inside a root of that Debian release,
-# as root. Without a COMMAND it only makes sure the root exists.
+# as root. Without a COMMAND it only makes sure the root exists. Each
+# folder shared is there for COMMAND at the same path, read-only.
 #
 # The root is made once with debootstrap (minbase) from the Debian archive
 # this machine's apt uses, and kept in $ON_DEBIAN_ROOTS/debian-N
@@ -72,6 +73,12 @@ if [ "${1:-}" = --inside ]; then
   mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts" 2>/dev/null \
     || mounted "$root/dev/pts" --bind /dev/pts "$root/dev/pts"
   mounted "$root/dev/shm" -t tmpfs -o mode=1777 shm "$root/dev/shm"
+  while IFS= read -r share; do
+    [ -n "$share" ] || continue
+    mkdir -p "$root$share"
+    mounted "$root$share" --bind "$share" "$root$share"
+    mounted "$root$share read-only" -o remount,bind,ro "$root$share"
+  done <<<"${ON_DEBIAN_SHARES:-}"
   [ -c "$root/dev/fuse" ] || say "no /dev/fuse on this machine: the bench serves its discs without FUSE"
   # A command started in the background of a script ignores Ctrl-C, and so
   # would all it starts: the command gets its default back, as in a
@@ -91,15 +98,23 @@ if [ "${1:-}" = --inside ]; then
 fi
 
 new_root=
-if [ "${1:-}" = --new-root ]; then
-  new_root=1
-  shift
-fi
+shares=()
+while :; do
+  case ${1:-} in
+    --new-root) new_root=1 && shift ;;
+    --share)
+      [ -d "${2:-}" ] || die "share" "no folder ${2:-}"
+      shares+=("$(cd "$2" && pwd -P)")
+      shift 2
+      ;;
+    *) break ;;
+  esac
+done
 case ${1:-} in
   12) suite=bookworm ;;
   13) suite=trixie ;;
   *)
-    echo "usage: tools/on-debian.sh [--new-root] 12|13 [COMMAND...]" >&2
+    echo "usage: tools/on-debian.sh [--new-root] [--share DIR]... 12|13 [COMMAND...]" >&2
     exit 2
     ;;
 esac
@@ -212,7 +227,7 @@ trap 'exit 143' TERM
 say "running in Debian $release ($(cat "$root/etc/debian_version")): $*"
 start=$SECONDS
 # Should this script be killed outright, its namespace goes with it.
-setpriv --pdeathsig KILL -- unshare --mount --pid --fork --kill-child -- \
+ON_DEBIAN_SHARES=$(printf '%s\n' "${shares[@]}") setpriv --pdeathsig KILL -- unshare --mount --pid --fork --kill-child -- \
   "$project/tools/on-debian.sh" --inside "$root" "$ON_DEBIAN_CLONE" "$@" &
 ns=$!
 rc=0

@@ -6,8 +6,9 @@
 # it ends normally, when it is interrupted and when a step fails; the
 # failing step must be named with its cause. Wine must see the discs'
 # labels as a player's Windows would, run.sh must refuse a wrong disc
-# before it starts anything, and the discs must master reproducibly
-# (master-test.sh). Needs the x86_64 build.
+# before it starts anything, and the discs must master and sign
+# reproducibly and check against a rebuild (master-test.sh). Needs the
+# x86_64 build.
 set -uo pipefail
 project=$(cd "$(dirname "$0")/../.." && pwd)
 outer=${BENCH_BUILD:-$project/build}
@@ -233,11 +234,12 @@ refused "one disc only" / \
   "$discs/disc1.iso"
 
 # 6. Mastering the discs from the game's files: its refusals, and the same
-# bytes from two masterings and from two builds of setup.exe.
+# bytes from two masterings, two signings and two builds of setup.exe;
+# checking a release against a rebuild.
 "$project/tests/bench/master-test.sh" "$discs/game" "$outer" "$inner/master" || fail "mastering the discs"
 
 if ((failures)); then
   echo "bench-test: $failures case(s) failed; logs in $inner"
   exit 1
 fi
-echo "bench-test: passed: normal end, interrupt and failing step leave nothing behind; the discs' labels; run.sh's refusals; mastering"
+echo "bench-test: passed: normal end, interrupt and failing step leave nothing behind; the discs' labels; run.sh's refusals; mastering, signing and checking a release"
