@@ -12,6 +12,8 @@
 #include "support/Table.h"
 #include "ui/FlowTest.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -555,7 +557,10 @@ const Case Cases[] = {
         PostMessageA(GetDlgItem(done.window, IDOK), BM_CLICK, 0, 0);
         PostMessageA(abort, WM_KEYDOWN, VK_SPACE, 1);
         PostMessageA(abort, WM_KEYUP, VK_SPACE, 0xC0000001);
-        EXPECT_TRUE(probe::WaitUntil([&] { return !IsWindowVisible(done.window); }, 10000));
+        // A mark behind the key on the hidden bar: once it shows, the key
+        // has been taken, and whatever it opened is open.
+        PostMessageA(c.setup.Control(IDC_FILE_BAR), PBM_SETPOS, 37, 0);
+        EXPECT_TRUE(probe::WaitUntil([&] { return c.setup.BarPosition(IDC_FILE_BAR) == 37; }, 10000));
     }, Installed()},
 
     // The destination.
