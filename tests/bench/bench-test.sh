@@ -24,9 +24,11 @@ fail() {
 }
 
 # inner_shell [VAR=VALUE...]: runs $script in a fresh shell that sources
-# the bench as run.sh does.
+# the bench as run.sh does. It takes Ctrl-C as from a terminal even where
+# this test runs in the background of a script (nohup ... &), whose
+# children start with SIGINT ignored and could not be interrupted.
 inner_shell() (
-  exec env -u DISPLAY -u WINEPREFIX -u WINELOADER -u WINESERVER -u BENCH_LOADER -u BENCH_PREFIX BENCH_NO_32BIT=1 \
+  exec env --default-signal=INT -u DISPLAY -u WINEPREFIX -u WINELOADER -u WINESERVER -u BENCH_LOADER -u BENCH_PREFIX BENCH_NO_32BIT=1 \
     BENCH_BUILD="$inner" "$@" bash -c "set -euo pipefail; source '$project/tools/bench.sh'; $script"
 )
 
