@@ -146,7 +146,6 @@ def compare(name, published, rebuilt):
     sizes = (os.path.getsize(published), os.path.getsize(rebuilt))
     with open(rebuilt, "rb") as f:
         head = f.read(2)
-    with open(rebuilt, "rb") as f:
         f.seek(16 * 2048 + 1)
         iso = f.read(5) == b"CD001"
     if head == b"MZ":

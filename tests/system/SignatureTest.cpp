@@ -5,6 +5,7 @@
 // signed, and a copy with one byte changed, or an unsigned build, as not.
 #include "support/BenchState.h"
 #include "support/Table.h"
+#include "support/WindowProbe.h"
 
 #include <softpub.h>
 #include <wincrypt.h>
@@ -40,8 +41,7 @@ const TrustCase Rows[] = {
 
 LONG Verify(const std::string& path)
 {
-    std::wstring wide(path.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
+    std::wstring wide = probe::Wide(path);
     WINTRUST_FILE_INFO file = {};
     file.cbStruct = sizeof(file);
     file.pcwszFilePath = wide.c_str();
